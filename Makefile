@@ -1,0 +1,17 @@
+# make demo: builds both architectures and shows where the deliverables are.
+# make test: installs what is missing, builds both architectures and runs every test.
+.PHONY: demo test build clean
+
+demo:
+	scripts/demo.sh
+
+test:
+	scripts/test.sh
+
+build:
+	scripts/install-deps.sh
+	cmake --preset x86 && cmake --build --preset x86
+	cmake --preset x64 && cmake --build --preset x64
+
+clean:
+	rm -rf build

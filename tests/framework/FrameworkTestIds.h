@@ -1,0 +1,7 @@
+#pragma once
+#define IDD_TEST_DIALOG 100
+#define IDC_TEST_BUTTON 1001
+#define IDC_TEST_EDIT 1002
+#define IDC_TEST_CHECK 1003
+#define IDC_TEST_RADIO1 1004
+#define IDC_TEST_RADIO2 1005
