@@ -2,7 +2,7 @@
 
 namespace kest {
 
-LONG LiveObjectCount::count_ = 0;
+volatile LONG LiveObjectCount::count_ = 0;
 
 HRESULT queryInterfaceTable(void* object, const InterfaceEntry* table, REFIID iid, void** out) noexcept {
     if (!out) return E_POINTER;

@@ -8,14 +8,15 @@
 namespace kest {
 
 // The module's one count of live objects; it alone decides whether the module may unload.
+// Interlocked, because a worker thread that runs the module's code counts as well.
 class LiveObjectCount {
 public:
-    static void increment() noexcept { ++count_; }
-    static void decrement() noexcept { --count_; }
-    static LONG value() noexcept { return count_; }
+    static void increment() noexcept { InterlockedIncrement(&count_); }
+    static void decrement() noexcept { InterlockedDecrement(&count_); }
+    static LONG value() noexcept { return InterlockedCompareExchange(&count_, 0, 0); }
 
 private:
-    static LONG count_;
+    static volatile LONG count_;
 };
 
 struct InterfaceEntry {

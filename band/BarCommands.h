@@ -1,0 +1,25 @@
+#pragma once
+// The bar's command identifiers, carried in WM_COMMAND; 3008 is also the request the
+// settings program posts to the notification window.
+#include <windows.h>
+
+namespace kest {
+
+constexpr UINT AboutCommandId = 3000;
+constexpr UINT SettingsCommandId = 3001;
+constexpr UINT HelpCommandId = 3002;
+constexpr UINT FolderItemsCommandId = 3003;
+constexpr UINT HistoryItemsCommandId = 3004;
+constexpr UINT MatchAllCommandId = 3005;
+constexpr UINT MatchStartCommandId = 3006;
+constexpr UINT MatchWordStartCommandId = 3007;
+constexpr UINT ReloadCommandId = 3008;
+constexpr UINT WebSiteCommandId = 3009;
+// LaunchCommandId (32776) is declared with the edit field that posts it.
+
+constexpr int HotKeyId = 2112;
+
+constexpr const wchar_t* NotificationWindowClass = L"BB676CE4-D76C-409b-9F4F-1ADC302DB669";
+constexpr const wchar_t* ProductWebPage = L"https://kestrune.brindlewood.example/";
+
+}  // namespace kest

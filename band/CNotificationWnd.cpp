@@ -1,0 +1,39 @@
+#include "CNotificationWnd.h"
+#include "BarCommands.h"
+#include "search/ModuleFolder.h"
+
+namespace kest {
+
+CNotificationWnd::~CNotificationWnd() {
+    HWND window = hwnd();
+    detach();
+    if (window) DestroyWindow(window);
+}
+
+bool CNotificationWnd::create() {
+    WNDCLASSEXW windowClass{sizeof(windowClass)};
+    if (GetClassInfoExW(nullptr, L"button", &windowClass)) {
+        windowClass.hInstance = bandModule();
+        windowClass.lpszClassName = NotificationWindowClass;
+        RegisterClassExW(&windowClass);
+    }
+    HWND window = CreateWindowExW(0, NotificationWindowClass, NotificationWindowClass, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, bandModule(), nullptr);
+    if (!window) return false;
+    if (!attach(window)) {
+        DestroyWindow(window);
+        return false;
+    }
+    return true;
+}
+
+LRESULT CNotificationWnd::OnCommand(WPARAM wParam, LPARAM) {
+    if (LOWORD(wParam) != ReloadCommandId) {
+        passToDefault();
+        return 0;
+    }
+    if (bar_) PostMessageW(bar_, WM_COMMAND, ReloadCommandId, 0);
+    return 0;
+}
+
+}  // namespace kest

@@ -1,0 +1,26 @@
+#pragma once
+// The hidden top-level window through which the settings program asks a running band to
+// reload: its class is a copy of the system "button" class under NotificationWindowClass,
+// and it relays WM_COMMAND 3008 to the bar.
+#include "Window.h"
+
+namespace kest {
+
+class CNotificationWnd : public CSubclassedWindow {
+    KEST_BEGIN_MESSAGE_TABLE(CNotificationWnd, CSubclassedWindow)
+        KEST_ON_MESSAGE(WM_COMMAND, OnCommand)
+    KEST_END_MESSAGE_TABLE()
+
+public:
+    CNotificationWnd() = default;
+    ~CNotificationWnd() override;
+    // Registers the class (the result is ignored) and creates the window; false on failure.
+    bool create();
+    void setBar(HWND bar) noexcept { bar_ = bar; }
+
+private:
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
+    HWND bar_ = nullptr;
+};
+
+}  // namespace kest
