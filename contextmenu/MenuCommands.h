@@ -1,5 +1,6 @@
 #pragma once
 // The handler's four commands and the plain rules around them.
+#include <windows.h>
 #include <optional>
 #include <string>
 
