@@ -141,11 +141,13 @@ STDMETHODIMP CContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY
     return S_OK;
 }
 
-bool CContextMenu::insertItem(HMENU menu, UINT& position, UINT firstId, unsigned int offset) const {
+// An item whose text is missing is left out, but its position is used up all the same and it
+// counts towards the closing separator.
+void CContextMenu::insertItem(HMENU menu, UINT& position, UINT firstId, unsigned int offset) const {
     const MenuCommand* command = findMenuCommand(offset);
     std::wstring text = command ? loadModuleString(command->textId) : std::wstring();
     const UINT at = position++;
-    if (text.empty()) return true;  // counted all the same, so the separators stay balanced
+    if (text.empty()) return;
     MENUITEMINFOW item = {sizeof(item)};
     item.fMask = MIIM_FTYPE | MIIM_STRING | MIIM_ID | MIIM_STATE | MIIM_CHECKMARKS;
     item.fType = MFT_STRING;
@@ -155,7 +157,6 @@ bool CContextMenu::insertItem(HMENU menu, UINT& position, UINT firstId, unsigned
     item.hbmpUnchecked = menuBitmap_.get();
     item.dwTypeData = text.data();
     InsertMenuItemW(menu, at, TRUE, &item);
-    return true;
 }
 
 void CContextMenu::buildFolderMenu(HMENU menu, UINT position, UINT firstId) const {
@@ -165,9 +166,18 @@ void CContextMenu::buildFolderMenu(HMENU menu, UINT position, UINT firstId) cons
     if (!console && !copyPath && !copyShort) return;
     if (GetMenuItemCount(menu) > 0) insertSeparator(menu, position);
     int inserted = 0;
-    if (console && insertItem(menu, position, firstId, OpenInCommandWindowOffset)) ++inserted;
-    if (copyPath && insertItem(menu, position, firstId, CopyPathNameOffset)) ++inserted;
-    if (copyShort && insertItem(menu, position, firstId, CopyShortPathNameOffset)) ++inserted;
+    if (console) {
+        insertItem(menu, position, firstId, OpenInCommandWindowOffset);
+        ++inserted;
+    }
+    if (copyPath) {
+        insertItem(menu, position, firstId, CopyPathNameOffset);
+        ++inserted;
+    }
+    if (copyShort) {
+        insertItem(menu, position, firstId, CopyShortPathNameOffset);
+        ++inserted;
+    }
     if (inserted > 0) insertSeparator(menu, position);
 }
 
@@ -179,9 +189,18 @@ void CContextMenu::buildFileMenu(HMENU menu, UINT position, UINT firstId) const 
     if (!run && !console && !copyPath && !copyShort) return;
     if (GetMenuItemCount(menu) > 0) insertSeparator(menu, position);
     int inserted = 0;
-    if (run && isRunFileType() && insertItem(menu, position, firstId, RunWithArgumentsOffset)) ++inserted;
-    if (copyPath && insertItem(menu, position, firstId, CopyPathNameOffset)) ++inserted;
-    if (copyShort && insertItem(menu, position, firstId, CopyShortPathNameOffset)) ++inserted;
+    if (run && isRunFileType()) {
+        insertItem(menu, position, firstId, RunWithArgumentsOffset);
+        ++inserted;
+    }
+    if (copyPath) {
+        insertItem(menu, position, firstId, CopyPathNameOffset);
+        ++inserted;
+    }
+    if (copyShort) {
+        insertItem(menu, position, firstId, CopyShortPathNameOffset);
+        ++inserted;
+    }
     if (inserted > 0) insertSeparator(menu, position);
 }
 

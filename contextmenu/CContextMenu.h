@@ -24,7 +24,7 @@ public:
     STDMETHODIMP GetCommandString(UINT_PTR offset, UINT kind, UINT* reserved, CHAR* buffer, UINT length) override;
 
 private:
-    bool insertItem(HMENU menu, UINT& position, UINT firstId, unsigned int offset) const;
+    void insertItem(HMENU menu, UINT& position, UINT firstId, unsigned int offset) const;
     void buildFolderMenu(HMENU menu, UINT position, UINT firstId) const;
     void buildFileMenu(HMENU menu, UINT position, UINT firstId) const;
     bool isRunFileType() const;

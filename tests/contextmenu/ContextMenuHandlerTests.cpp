@@ -20,6 +20,14 @@ TEST_F(FolderMenu, AllFlagsOnGiveConsoleThenBothCopyItemsBetweenSeparators) {
     EXPECT_EQ((Lines{L"-", ConsoleItem, CopyItem, CopyShortItem, L"-"}),
               menuFor(handler.get(), CMF_NORMAL, 100, 200, &result));
     EXPECT_EQ(MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4), result);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, KEY_READ, &key))
+        << "the settings key is created on first use";
+    DWORD values = 99;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    EXPECT_EQ(0u, values) << "the extension writes no value";
 }
 
 TEST_F(FolderMenu, EachFlagOffLeavesItsItemOut) {
