@@ -8,18 +8,27 @@ const CLSID CLSID_KestContextMenu = {0xB65F196D, 0xE650, 0x466A, {0x9B, 0x02, 0x
 namespace {
 HINSTANCE instance_ = nullptr;
 
-// Created from the module's manifest (resource 2) on first use and kept for the module's life.
+HANDLE activationContext_ = INVALID_HANDLE_VALUE;
+bool activationContextTried_ = false;
+
+// Created from the module's manifest (resource 2) on first use, released when the module unloads.
 HANDLE moduleActivationContext() noexcept {
-    static HANDLE context = [] {
+    if (!activationContextTried_) {
+        activationContextTried_ = true;
         ACTCTXW description = {sizeof(description)};
         description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
         description.hModule = instance_;
         description.lpResourceName = MAKEINTRESOURCEW(2);
-        return CreateActCtxW(&description);
-    }();
-    return context;
+        activationContext_ = CreateActCtxW(&description);
+    }
+    return activationContext_;
 }
 }  // namespace
+
+void releaseModuleActivationContext() noexcept {
+    if (activationContext_ != INVALID_HANDLE_VALUE) ReleaseActCtx(activationContext_);
+    activationContext_ = INVALID_HANDLE_VALUE;
+}
 
 HINSTANCE moduleInstance() noexcept { return instance_; }
 void setModuleInstance(HINSTANCE instance) noexcept { instance_ = instance; }

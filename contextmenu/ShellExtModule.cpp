@@ -81,6 +81,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
         DisableThreadLibraryCalls(instance);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
         InitCommonControlsEx(&controls);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        releaseModuleActivationContext();
     }
     return TRUE;
 }

@@ -14,6 +14,9 @@ void setModuleInstance(HINSTANCE instance) noexcept;
 // The number of class-factory and handler objects alive; 0 lets the module unload.
 LONG liveObjectCount() noexcept;
 
+// Releases what ModuleActivationScope created; called when the module unloads.
+void releaseModuleActivationContext() noexcept;
+
 // Activates the module's manifest (version 6 of the common controls) for the dialog and
 // message boxes the module shows, while it is in scope.
 class ModuleActivationScope {
