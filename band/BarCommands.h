@@ -20,6 +20,5 @@ constexpr UINT WebSiteCommandId = 3009;
 constexpr int HotKeyId = 2112;
 
 constexpr const wchar_t* NotificationWindowClass = L"BB676CE4-D76C-409b-9F4F-1ADC302DB669";
-constexpr const wchar_t* ProductWebPage = L"https://kestrune.brindlewood.example/";
 
 }  // namespace kest

@@ -4,6 +4,7 @@
 #include "DefaultScanLocations.h"
 #include "SettingsNames.h"
 #include "accessories/CAboutDlg.h"
+#include "accessories/ProductAddresses.h"
 #include "kestentry/IndexLoader.h"
 #include "search/ModuleFolder.h"
 #include "search/SystemSounds.h"
@@ -436,16 +437,6 @@ LRESULT CSimpleBarDlg::OnEraseBackground(WPARAM wParam, LPARAM) {
     return TRUE;
 }
 
-LRESULT CSimpleBarDlg::OnDrawItem(WPARAM, LPARAM lParam) {
-    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    if (!item || item->CtlID != IDC_MENUBUTTON) {
-        passToDefault();
-        return FALSE;
-    }
-    menuButton_.drawItem(*item);
-    return TRUE;
-}
-
 void CSimpleBarDlg::OnMenuButtonCommand(UINT, UINT, HWND) { OnMenuButtonClicked(); }
 
 void CSimpleBarDlg::OnMenuButtonClicked() {
@@ -615,7 +606,7 @@ void CSimpleBarDlg::OnReloadCommand(UINT, UINT, HWND) {
 }
 
 void CSimpleBarDlg::OnWebSite(UINT, UINT, HWND) {
-    ShellExecuteW(nullptr, nullptr, ProductWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, nullptr, ProductWebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace kest

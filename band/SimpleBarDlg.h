@@ -30,7 +30,6 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_MESSAGE(WM_INITDIALOG, OnInitDialog)
         KEST_ON_MESSAGE(WM_SIZE, OnSize)
         KEST_ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
-        KEST_ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
         KEST_ON_MESSAGE(WM_DESTROY, OnDestroy)
         KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
         KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
@@ -102,7 +101,6 @@ private:
     LRESULT OnInitDialog(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM dc, LPARAM);
-    LRESULT OnDrawItem(WPARAM, LPARAM item);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnSysChar(WPARAM character, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);

@@ -265,8 +265,9 @@ public:
         DeleteFileW(script.c_str());
         DeleteFileW(marker.c_str());
     }
+    // Generous: a console program started by the shell can be slow on a loaded machine.
     bool waitForMarker() const {
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 600; ++i) {
             if (GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
             Sleep(50);
             flushMessages();

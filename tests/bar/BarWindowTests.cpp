@@ -22,7 +22,7 @@ std::wstring systemFile(const wchar_t* name) {
 
 // Waits for a launched console program's marker file, then a little longer so that its
 // window is gone before the next test types into the box.
-bool waitForFile(const std::wstring& path, DWORD milliseconds = 20000) {
+bool waitForFile(const std::wstring& path, DWORD milliseconds = 30000) {
     const DWORD start = GetTickCount();
     while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (GetTickCount() - start > milliseconds) return false;
