@@ -231,7 +231,10 @@ void CSrtMenuPropPage::OnRemove(UINT, UINT, HWND) {
 void CSrtMenuPropPage::OnDefaults(UINT, UINT, HWND) {
     kest::StringList defaults;
     if (!kest::buildDefaultScanLocations(defaults)) {
-        DestroyWindow(GetParent(hwnd_));
+        // Without the shell allocator the program ends. The sheet is ended through its close
+        // command: destroying its window under the running modal loop would leave the loop
+        // waiting on a window that no longer exists.
+        PostMessageW(GetParent(hwnd_), WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
     }
     SendMessageW(listView(), LVM_DELETEALLITEMS, 0, 0);
