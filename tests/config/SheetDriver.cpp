@@ -4,6 +4,7 @@
 #include "ContextMenuSettings.h"
 #include "resource.h"
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <thread>
 
 std::atomic<int> SheetDriver::reloadRequests_{0};
@@ -94,7 +95,23 @@ bool SheetDriver::Sheet::answerFolderBrowser(const std::wstring& path, bool conf
             return browser != nullptr;
         }))
         return false;
-    if (confirm) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+    if (confirm) {
+        // The browser may still be filling its tree when it shows (Wine, on a fresh prefix):
+        // select until the tree's caret is on the folder.
+        HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+        const std::wstring leaf = PathFindFileNameW(path.c_str());
+        waitUntil([&] {
+            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+            HTREEITEM caret = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+            wchar_t text[MAX_PATH] = {};
+            TVITEMW entry{};
+            entry.mask = TVIF_TEXT;
+            entry.hItem = caret;
+            entry.pszText = text;
+            entry.cchTextMax = MAX_PATH;
+            return caret && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry)) && leaf == text;
+        });
+    }
     PostMessageW(browser, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED), 0);
     const bool gone = waitUntil([&] { return !IsWindow(browser); });
     sync();
