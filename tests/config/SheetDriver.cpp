@@ -95,12 +95,13 @@ bool SheetDriver::Sheet::answerFolderBrowser(const std::wstring& path, bool conf
             return browser != nullptr;
         }))
         return false;
+    bool selected = true;
     if (confirm) {
         // The browser may still be filling its tree when it shows (Wine, on a fresh prefix):
         // select until the tree's caret is on the folder.
         HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
         const std::wstring leaf = PathFindFileNameW(path.c_str());
-        waitUntil([&] {
+        selected = waitUntil([&] {
             SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
             HTREEITEM caret = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
             wchar_t text[MAX_PATH] = {};
@@ -112,10 +113,11 @@ bool SheetDriver::Sheet::answerFolderBrowser(const std::wstring& path, bool conf
             return caret && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry)) && leaf == text;
         });
     }
-    PostMessageW(browser, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED), 0);
+    // A folder the browser cannot select is cancelled rather than confirmed with another.
+    PostMessageW(browser, WM_COMMAND, MAKEWPARAM(confirm && selected ? IDOK : IDCANCEL, BN_CLICKED), 0);
     const bool gone = waitUntil([&] { return !IsWindow(browser); });
     sync();
-    return gone;
+    return gone && selected;
 }
 
 void SheetDriver::Sheet::closeWithCloseButton() const {
