@@ -1,5 +1,4 @@
-// The settings program's entry point. The property sheet is not built yet: the program
-// starts and ends at once.
-#include <windows.h>
+// The settings program's entry point. It takes no arguments.
+#include "CKestconfApp.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return CKestconfApp(instance).run(); }

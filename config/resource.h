@@ -1,0 +1,45 @@
+// The settings program's resource and control identifiers.
+#pragma once
+
+#define IDS_SHEET_CAPTION 102
+#define IDD_CONTEXT_MENU_PAGE 107
+#define IDD_START_MENU_PAGE 108
+#define IDI_KESTCONF 128
+#define IDB_BADGE 129
+
+// The sheet's Apply button.
+#define IDC_SHEET_APPLY 0x3021
+
+// Start Menu page (template 108).
+#define IDC_HOTKEY_DISABLE 1000
+#define IDC_INCLUDE_FOLDER_ITEMS 1001
+#define IDC_RESCAN_ON_STARTUP 1002
+#define IDC_SCAN_ADD 1003
+#define IDC_SCAN_REMOVE 1005
+#define IDC_DISPLAY_COMPUTER_NAME 1006
+#define IDC_SCAN_LOCATIONS 1007
+#define IDC_SCAN_EDIT 1009
+#define IDC_SCAN_DEFAULTS 1011
+#define IDC_CLEAR_HISTORY 1012
+#define IDC_HOTKEY_MODIFIER 1013
+#define IDC_USE_WINDOWS_COLORS 1015
+#define IDC_HOTKEY_KEY 1016
+#define IDC_INCLUDE_HISTORY 1017
+#define IDC_MATCH_ALL 1019
+#define IDC_MATCH_START 1020
+#define IDC_MATCH_WORD_START 1021
+#define IDC_AUTOSELECT_FIRST 1022
+#define IDC_AUTOSELECT_MFU 1023
+#define IDC_AUTOSELECT_MRU 1024
+
+// Context Menu page (template 107).
+#define IDC_SHOW_OPEN_IN_DOS_BOX 1000
+#define IDC_SHOW_COPY_PATH_NAME 1001
+#define IDC_SHOW_COPY_SHORT_PATH_NAME 1002
+#define IDC_RUN_FILE_TYPES 1004
+#define IDC_SHOW_RUN 1006
+#define IDC_CONSOLE_APPLICATION 1008
+
+// Dialog initialisation data: combo-box entries added to a dialog's controls.
+#define RT_KEST_DLGINIT 240
+#define DLGINIT_ADDSTRING 0x0403
