@@ -1,0 +1,605 @@
+#include "SimpleBarDlg.h"
+#include "search/ColorRules.h"
+#include "ComObject.h"
+#include "DefaultScanLocations.h"
+#include "SettingsNames.h"
+#include "kestentry/IndexLoader.h"
+#include "search/ModuleFolder.h"
+#include "search/SystemSounds.h"
+#include "search/TextRules.h"
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace kest {
+
+namespace {
+
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+void openBesideModule(const wchar_t* fileName) {
+    const std::wstring folder = bandModuleFolder();
+    if (folder.empty()) return;
+    const std::wstring file = folder + fileName;
+    ShellExecuteW(nullptr, nullptr, file.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
+}
+
+// Runs file through the shell; true when the shell reports success (more than 32).
+bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t* directory, int showCommand) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, nullptr, file.c_str(), parameters, directory, showCommand));
+    return result > 32;
+}
+
+// Keeps the wait cursor up for its lifetime.
+class WaitCursor {
+public:
+    WaitCursor() noexcept : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+}  // namespace
+
+CSimpleBarDlg::CSimpleBarDlg(BarOwner* ownerBand)
+    : ownerBand_(ownerBand), matchMode_(readMatchMode()), autoSelectMode_(readAutoSelectMode()) {}
+
+CSimpleBarDlg::~CSimpleBarDlg() { destroy(); }
+
+HWND CSimpleBarDlg::create(HWND parent) { return createModeless(bandModule(), IDD_SIMPLEBAR, parent); }
+
+void CSimpleBarDlg::doDataExchange(DataExchange& exchange) { exchange.text(IDC_SEARCHBOX, typedText_); }
+
+LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
+    searchBox_.attach(item(IDC_SEARCHBOX));
+    searchBox_.setHost(this);
+    updateData(false);
+
+    if (!notificationWindow_.create()) return FALSE;
+    notificationWindow_.setBar(hwnd_);
+
+    InvalidateRect(searchBox_.hwnd(), nullptr, TRUE);
+    createToolTips();
+    updateData(false);
+
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink_.putVoid());
+    SHGetDesktopFolder(desktopFolder_.put());
+
+    rescanRequested_ = readForceUpdateOnStartup();
+    Reload();
+
+    for (int i = 0; i < 5; ++i)
+        menuBitmaps_[i].reset(static_cast<HBITMAP>(LoadImageW(bandModule(), MAKEINTRESOURCEW(IDB_MENU_MARK_FIRST + i),
+                                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return TRUE;
+}
+
+void CSimpleBarDlg::createToolTips() {
+    wchar_t productName[64] = {};
+    LoadStringW(bandModule(), IDS_PRODUCT_NAME, productName, 64);
+    toolTip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   bandModule(), nullptr));
+    if (!toolTip_) return;
+    SendMessageW(toolTip_.get(), TTM_SETDELAYTIME, TTDT_INITIAL, 500);
+    SetWindowPos(toolTip_.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.lpszText = productName;
+    HWND edit = GetWindow(searchBox_.hwnd(), GW_CHILD);
+    if (edit) {
+        tool.hwnd = edit;
+        tool.uId = 0;
+        GetClientRect(edit, &tool.rect);
+        SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    tool.hwnd = item(IDC_MENUBUTTON);
+    tool.uId = 1;
+    GetClientRect(hwnd_, &tool.rect);
+    SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CSimpleBarDlg::registerHotKey() {
+    const HotKeySetting hotKey = readHotKey();
+    // A second registration under the same window and id would keep the old combination
+    // active on Windows, so the old one always goes first.
+    UnregisterHotKey(hwnd_, HotKeyId);
+    if (!hotKey.disabled) RegisterHotKey(hwnd_, HotKeyId, hotKey.modifiers, hotKey.virtualKey);
+}
+
+void CSimpleBarDlg::Reload() {
+    if (busy()) return;
+    searchBox_.send(CB_SHOWDROPDOWN, FALSE);
+    index_.clear();
+    scanLocations_.clear();
+    searchBox_.resetList();
+
+    if (readScanLocationsInstallingDefaults(scanLocations_) == ScanLocationsResult::NoShellAllocator) {
+        DestroyWindow(GetParent(hwnd_));
+        return;
+    }
+
+    // The box stays hidden while the worker owns the index, so the status text shows.
+    ShowWindow(searchBox_.hwnd(), SW_HIDE);
+    abortRequested_ = false;
+    // A running worker keeps the module loaded until its thread has ended.
+    LiveObjectCount::increment();
+    worker_.reset(CreateThread(nullptr, 0, LoadOrScanWorker, this, 0, nullptr));
+    if (!worker_) {
+        LiveObjectCount::decrement();
+        ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
+    }
+
+    typedHistory_.LoadFromRegistry();
+    matchMode_ = readMatchMode();
+    autoSelectMode_ = readAutoSelectMode();
+    registerHotKey();
+}
+
+// The worker owns the index while it runs. It posts its result and never sends to the
+// window thread, which may be waiting for it in WM_DESTROY.
+DWORD WINAPI CSimpleBarDlg::LoadOrScanWorker(void* parameter) {
+    auto* bar = static_cast<CSimpleBarDlg*>(parameter);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), 0x2FF};
+    InitCommonControlsEx(&controls);
+    {
+        ComInitialization com(COINIT_APARTMENTTHREADED);
+        // Shell objects of the worker's own apartment.
+        ComPtr<IShellLinkW> shellLink;
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.putVoid());
+        ComPtr<IShellFolder> desktopFolder;
+        SHGetDesktopFolder(desktopFolder.put());
+
+        ScanContext context{bar->abortRequested_, bar->hwnd(), shellLink.get(), desktopFolder.get(), bar};
+        const bool rescan = bar->rescanRequested_;
+        bar->rescanRequested_ = false;
+        loadOrScanIndex(context, bar->scanLocations_, rescan, bar->index_);
+        if (!bar->abortRequested_) PostMessageW(bar->hwnd(), WorkerFinishedMessage, 0, 0);
+    }
+    LiveObjectCount::decrement();
+    return 0;
+}
+
+LRESULT CSimpleBarDlg::OnWorkerFinished(WPARAM, LPARAM) {
+    if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
+    worker_.reset();
+    abortRequested_ = false;
+    setStatusText(std::wstring());
+    searchBox_.resetList();
+    MatchText(typedText_);
+    PlayAsterisk();
+    ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
+    return 0;
+}
+
+void CSimpleBarDlg::setStatusText(const std::wstring& text) {
+    {
+        std::lock_guard<std::mutex> lock(statusLock_);
+        statusText_ = text;
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+std::wstring CSimpleBarDlg::statusText() const {
+    std::lock_guard<std::mutex> lock(statusLock_);
+    return statusText_;
+}
+
+LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
+    if (worker_) {
+        abortRequested_ = true;
+        WaitForSingleObject(worker_.get(), INFINITE);
+        worker_.reset();
+    }
+    UnregisterHotKey(hwnd_, HotKeyId);
+    shellLink_.reset();
+    desktopFolder_.reset();
+    passToDefault();
+    return 0;
+}
+
+int CSimpleBarDlg::MatchText(const std::wstring& text) {
+    matchSet_.clear();
+    fallbackItems_.clear();
+    // The worker owns the index while it runs.
+    if (!shellLink_ || busy()) return 0;
+    int count = collectMatches(index_, text, matchMode_, matchSet_);
+    folderItems_.FillForPath(searchBox_.edit().searchText);
+    if (count > 0) {
+        FillDropDown();
+        return count;
+    }
+    if (folderItems_.enabled()) {
+        for (const std::wstring& item : folderItems_.items()) fallbackItems_.push_back(item);
+        count = static_cast<int>(fallbackItems_.size());
+        if (count > 0) {
+            FillDropDown();
+            return count;
+        }
+    }
+    if (typedHistory_.enabled()) {
+        for (const std::wstring& item : typedHistory_.items()) {
+            if (equalsIgnoreAsciiCase(text, leadingCharacters(item, text.size()))) {
+                fallbackItems_.push_back(item);
+                ++count;
+            }
+        }
+        if (count > 0) FillDropDown();
+    }
+    return count;
+}
+
+void CSimpleBarDlg::FillDropDown() {
+    std::lock_guard<std::mutex> lock(matchLock_);
+    HWND box = searchBox_.hwnd();
+    // Redrawing off and storage reserved: filling a sorted list is where the time goes.
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    const size_t count = matchSet_.empty() ? fallbackItems_.size() : matchSet_.size();
+    SendMessageW(box, CB_INITSTORAGE, count, count * 32 * sizeof(wchar_t));
+    if (!matchSet_.empty()) {
+        for (const auto& [key, entry] : matchSet_) {
+            const LRESULT index = SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entryDisplayText(entry).c_str()));
+            if (index >= 0) SendMessageW(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(&entry));
+        }
+    } else {
+        for (const std::wstring& item : fallbackItems_)
+            SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+}
+
+void CSimpleBarDlg::RefreshFromTyping() {
+    updateData(true);
+    HWND box = searchBox_.hwnd();
+    if (SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+    searchBox_.resetList();
+    CEnterKeyEdit& edit = searchBox_.edit();
+    if (edit.pasting) return;
+
+    const std::wstring searchText = edit.searchText;
+    const int count = MatchText(searchText);
+    edit.itemsAreEntries = fallbackItems_.empty();
+    const auto length = static_cast<WPARAM>(searchText.size());
+
+    if (count > 0 && !searchText.empty()) {
+        if (SendMessageW(box, CB_GETCOUNT, 0, 0) > 0) {
+            switch (autoSelectMode_) {
+            case AutoSelectMode::First:
+                SendMessageW(box, CB_SETCURSEL, 0, 0);
+                break;
+            case AutoSelectMode::MostFrequentlyUsed:
+                history_.selectMostFrequent(box);
+                break;
+            default:
+                history_.selectMostRecent(box);
+                break;
+            }
+            SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        }
+        HWND editWindow = searchBox_.editWindow();
+        if (!editWindow) return;
+        if (!matchSet_.empty()) {
+            switch (matchMode_) {
+            case MatchMode::Start:
+                SendMessageW(editWindow, EM_SETSEL, length, static_cast<LPARAM>(length));
+                break;
+            case MatchMode::WordStart:
+                break;
+            default: {
+                const std::wstring shown = windowText(box);
+                if (asciiLower(leadingCharacters(shown, searchText.size())) == asciiLower(searchText))
+                    SendMessageW(editWindow, EM_SETSEL, length, static_cast<LPARAM>(length));
+                else
+                    SendMessageW(editWindow, EM_SETSEL, 0, -1);
+                break;
+            }
+            }
+        } else {
+            SendMessageW(editWindow, EM_SETSEL, length, static_cast<LPARAM>(length));
+        }
+        return;
+    }
+
+    typedText_ = searchText;
+    updateData(false);
+    if (HWND editWindow = searchBox_.editWindow())
+        SendMessageW(editWindow, EM_SETSEL, length, static_cast<LPARAM>(length));
+}
+
+void CSimpleBarDlg::LaunchCurrent() {
+    HWND box = searchBox_.hwnd();
+    if (GetFocus() == box) return;
+    if (SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+    updateData(true);
+    typedText_ = trimWhitespace(typedText_);
+    if (typedText_.empty()) {
+        RefreshFromTyping();
+        return;
+    }
+
+    const LRESULT selection = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    if (selection != CB_ERR && !matchSet_.empty()) {
+        const LRESULT data = SendMessageW(box, CB_GETITEMDATA, selection, 0);
+        if (data == 0 || data == CB_ERR) return;
+        const ShortcutEntry entry = *reinterpret_cast<const ShortcutEntry*>(data);
+        typedText_.clear();
+        updateData(false);
+        if (shellRun(entry.executable, entry.arguments.c_str(), entry.workingdir.c_str(), entry.showcmd)) {
+            searchBox_.edit().searchText.clear();
+            RefreshFromTyping();
+            history_.recordLaunch(entry.executable.c_str());
+        }
+        return;
+    }
+
+    const std::wstring command = typedText_;
+    if (launchTypedCommand(command)) {
+        typedHistory_.AddCommand(command);
+        history_.recordLaunch(command.c_str());
+        typedText_.clear();
+        updateData(false);
+        RefreshFromTyping();
+    }
+}
+
+bool CSimpleBarDlg::launchTypedCommand(const std::wstring& command) {
+    WaitCursor wait;
+    if (shellRun(command, nullptr, nullptr, SW_SHOWNORMAL)) return true;
+    // "program argument": the first blank-delimited token is the file, the rest its parameters.
+    const size_t start = command.find_first_not_of(L' ');
+    if (start == std::wstring::npos) return false;
+    const size_t end = command.find(L' ', start);
+    const std::wstring file = command.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    const std::wstring parameters = end == std::wstring::npos ? std::wstring() : command.substr(end + 1);
+    return shellRun(file, parameters.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+void CSimpleBarDlg::OnSearchBoxEditChange(UINT, UINT, HWND) { RefreshFromTyping(); }
+
+void CSimpleBarDlg::OnSearchBoxSetFocus(UINT, UINT, HWND) {
+    if (ownerBand_) ownerBand_->OnFocusChange(true);
+}
+
+void CSimpleBarDlg::OnSearchBoxKillFocus(UINT, UINT, HWND) { searchBox_.OnKillFocus(); }
+
+void CSimpleBarDlg::OnSearchBoxSelEndOk(UINT, UINT, HWND) {
+    HWND box = searchBox_.hwnd();
+    const LRESULT selection = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    if (!dropDownOpen_ || selection == CB_ERR) return;
+    const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, selection, 0);
+    if (length == CB_ERR) return;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(box, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    typedText_ = text;
+    updateData(false);
+    searchBox_.edit().searchText.clear();
+    PostMessageW(hwnd_, WM_COMMAND, LaunchCommandId, 0);
+}
+
+void CSimpleBarDlg::OnSearchBoxSelEndCancel(UINT, UINT, HWND) { dropDownOpen_ = false; }
+void CSimpleBarDlg::OnSearchBoxDropDown(UINT, UINT, HWND) { dropDownOpen_ = true; }
+
+LRESULT CSimpleBarDlg::OnSize(WPARAM, LPARAM lParam) {
+    HWND box = searchBox_.hwnd() ? searchBox_.hwnd() : item(IDC_SEARCHBOX);
+    HWND button = item(IDC_MENUBUTTON);
+    if (box && button) {
+        RECT boxBounds{}, buttonBounds{};
+        GetWindowRect(box, &boxBounds);
+        GetWindowRect(button, &buttonBounds);
+        const int buttonWidth = buttonBounds.right - buttonBounds.left;
+        MoveWindow(button, 1, 1, buttonWidth, buttonBounds.bottom - buttonBounds.top, TRUE);
+        MoveWindow(box, buttonWidth + 1, 1, LOWORD(lParam) - buttonWidth - 2, boxBounds.bottom - boxBounds.top, TRUE);
+    }
+    passToDefault();
+    return 0;
+}
+
+LRESULT CSimpleBarDlg::OnEraseBackground(WPARAM wParam, LPARAM) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    if (!dc) {
+        passToDefault();
+        return 0;
+    }
+    const BarColors colors = barColors(readUsingWindowsColors(), GetSysColor(COLOR_BACKGROUND));
+    backgroundColor_ = colors.background;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    {
+        SelectObjectGuard pen(dc, GetStockObject(DC_PEN));
+        SelectObjectGuard brush(dc, GetStockObject(DC_BRUSH));
+        SetDCPenColor(dc, backgroundColor_);
+        SetDCBrushColor(dc, backgroundColor_);
+        Rectangle(dc, client.left, client.top, client.right, client.bottom);
+    }
+    SetBkColor(dc, backgroundColor_);
+    SetTextColor(dc, colors.text);
+    client.left += 10;
+    client.right -= 10;
+    const std::wstring status = statusText();
+    DrawTextW(dc, status.c_str(), static_cast<int>(status.size()), &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    return TRUE;
+}
+
+void CSimpleBarDlg::OnMenuButtonCommand(UINT, UINT, HWND) { OnMenuButtonClicked(); }
+
+void CSimpleBarDlg::OnMenuButtonClicked() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT bar{};
+    GetWindowRect(hwnd_, &bar);
+    POINT position = cursor;
+    if (!PtInRect(&bar, cursor)) {
+        position = POINT{0, 0};
+        ClientToScreen(hwnd_, &position);
+    }
+    ShowBarMenu(hwnd_, MAKELPARAM(position.x, position.y));
+}
+
+LRESULT CSimpleBarDlg::ShowBarMenu(HWND window, LPARAM screenPosition) {
+    if (window != hwnd_ || busy()) return 1;
+    UniqueHMenu menu(CreatePopupMenu());
+    if (!menu) return 1;
+
+    const auto insert = [](HMENU target, UINT position, const wchar_t* text, UINT id, UINT state, HBITMAP mark) {
+        MENUITEMINFOW item{sizeof(item)};
+        item.fMask = MIIM_STATE | MIIM_ID | MIIM_CHECKMARKS | MIIM_TYPE;
+        item.fType = MFT_STRING;
+        item.fState = state;
+        item.wID = id;
+        item.hbmpChecked = mark;
+        item.hbmpUnchecked = mark;
+        item.dwTypeData = const_cast<wchar_t*>(text);
+        return InsertMenuItemW(target, position, TRUE, &item) != FALSE;
+    };
+    const auto separator = [](HMENU target, UINT position) {
+        MENUITEMINFOW item{sizeof(item)};
+        item.fMask = MIIM_ID | MIIM_TYPE;
+        item.fType = MFT_SEPARATOR;
+        InsertMenuItemW(target, position, TRUE, &item);
+    };
+    const auto checked = [](bool on) -> UINT { return on ? MFS_CHECKED : MFS_UNCHECKED; };
+    // Bitmaps 7204..7208: refresh, settings, help, about, web site.
+    HBITMAP refreshMark = menuBitmaps_[0].get(), settingsMark = menuBitmaps_[1].get(),
+            helpMark = menuBitmaps_[2].get(), aboutMark = menuBitmaps_[3].get(), webMark = menuBitmaps_[4].get();
+
+    insert(menu.get(), 0, L"&Help...\tF1", HelpCommandId, 0, helpMark);
+    insert(menu.get(), 1, L"&Refresh\tCtrl+R", ReloadCommandId, 0, refreshMark);
+    insert(menu.get(), 2, L"&Settings...\tCtrl+S", SettingsCommandId, 0, settingsMark);
+    separator(menu.get(), 3);
+    insert(menu.get(), 4, L"Include &Folder Items\tCtrl+F", FolderItemsCommandId, checked(readIncludeFolderItems()),
+           nullptr);
+    insert(menu.get(), 5, L"Include H&istory Items\tCtrl+I", HistoryItemsCommandId, checked(readIncludeHistory()),
+           nullptr);
+
+    HMENU matching = CreatePopupMenu();
+    MENUITEMINFOW submenu{sizeof(submenu)};
+    submenu.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+    submenu.fType = MFT_STRING;
+    submenu.wID = MatchAllCommandId;
+    submenu.hSubMenu = matching;
+    submenu.dwTypeData = const_cast<wchar_t*>(L"&Matching");
+    if (matching && InsertMenuItemW(menu.get(), 6, TRUE, &submenu)) {
+        // The submenu now belongs to the menu.
+        const MatchMode stored = readMatchMode();
+        insert(matching, 0, L"&All\tCtrl+K", MatchAllCommandId, checked(stored == MatchMode::All), nullptr);
+        insert(matching, 1, L"&Start\tCtrl+L", MatchStartCommandId, checked(stored == MatchMode::Start), nullptr);
+        insert(matching, 2, L"&Word Start\tCtrl+M", MatchWordStartCommandId, checked(stored == MatchMode::WordStart),
+               nullptr);
+    } else if (matching) {
+        DestroyMenu(matching);
+    }
+    separator(menu.get(), 7);
+    insert(menu.get(), 8, L"&About...\tCtrl+A", AboutCommandId, 0, aboutMark);
+    insert(menu.get(), 9, L"Official &Web Site...\tCtrl+W", WebSiteCommandId, 0, webMark);
+
+    const int command = TrackPopupMenu(menu.get(), TPM_RETURNCMD, static_cast<short>(LOWORD(screenPosition)),
+                                       static_cast<short>(HIWORD(screenPosition)), 0, hwnd_, nullptr);
+    SendMessageW(hwnd_, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    return 0;
+}
+
+LRESULT CSimpleBarDlg::OnSysChar(WPARAM character, LPARAM) {
+    if (busy()) {
+        passToDefault();
+        return 0;
+    }
+    switch (character) {
+    case L'a':
+        PostMessageW(hwnd_, WM_COMMAND, AboutCommandId, 0);
+        break;
+    case L'd':
+        removeTypedCommand();
+        break;
+    case L'f':
+        OnToggleFolderItems(0, 0, nullptr);
+        break;
+    case L'i':
+        OnToggleHistoryItems(0, 0, nullptr);
+        break;
+    case L'k':
+        setMatchMode(MatchMode::All);
+        break;
+    case L'l':
+        setMatchMode(MatchMode::Start);
+        break;
+    case L'm':
+        setMatchMode(MatchMode::WordStart);
+        break;
+    case L'r':
+        rescanRequested_ = true;
+        Reload();
+        break;
+    case L's':
+        PostMessageW(hwnd_, WM_COMMAND, SettingsCommandId, 0);
+        break;
+    case L'w':
+        PostMessageW(hwnd_, WM_COMMAND, WebSiteCommandId, 0);
+        break;
+    default:
+        passToDefault();
+        break;
+    }
+    return 0;
+}
+
+void CSimpleBarDlg::removeTypedCommand() {
+    HWND box = searchBox_.hwnd();
+    typedHistory_.RemoveCommand(windowText(box));
+    SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+    const std::wstring& searchText = searchBox_.edit().searchText;
+    SetWindowTextW(box, searchText.c_str());
+    SendMessageW(box, CB_SETEDITSEL, 0, MAKELPARAM(searchText.size(), -1));
+}
+
+LRESULT CSimpleBarDlg::OnHotKey(WPARAM, LPARAM) {
+    SetForegroundWindow(hwnd_);
+    SetFocus(hwnd_);
+    if (ownerBand_) ownerBand_->OnFocusChange(false);
+    return 0;
+}
+
+void CSimpleBarDlg::OnAbout(UINT, UINT, HWND) {}
+
+void CSimpleBarDlg::OnSettings(UINT, UINT, HWND) { openBesideModule(L"kestconf.exe"); }
+void CSimpleBarDlg::OnHelp(UINT, UINT, HWND) { OpenHelp(); }
+
+void CSimpleBarDlg::OnToggleFolderItems(UINT, UINT, HWND) {
+    writeIncludeFolderItems(!readIncludeFolderItems());
+    PlayAsterisk();
+}
+
+void CSimpleBarDlg::OnToggleHistoryItems(UINT, UINT, HWND) {
+    writeIncludeHistory(!readIncludeHistory());
+    PlayAsterisk();
+}
+
+void CSimpleBarDlg::setMatchMode(MatchMode mode) {
+    matchMode_ = mode;
+    writeMatchMode(mode);
+    PlayAsterisk();
+}
+
+void CSimpleBarDlg::OnReloadCommand(UINT, UINT, HWND) {
+    if (busy()) return;
+    rescanRequested_ = true;
+    Reload();
+}
+
+void CSimpleBarDlg::OnWebSite(UINT, UINT, HWND) {
+    ShellExecuteW(nullptr, nullptr, ProductWebPage, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace kest

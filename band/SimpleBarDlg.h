@@ -1,0 +1,165 @@
+#pragma once
+// The band's window on the taskbar: the search box and the menu button. It loads or
+// rebuilds the shortcut index on a worker thread, matches what the user types, launches
+// what the user chose and dispatches the bar's commands, menu, shortcuts and hot key.
+#include "BarCommands.h"
+#include "BarOwner.h"
+#include "CNotificationWnd.h"
+#include "ComPtr.h"
+#include "SearchBarSettings.h"
+#include "StringListKey.h"
+#include "UniqueHandle.h"
+#include "Window.h"
+#include "history/HistoryMap.h"
+#include "kestentry/ScanContext.h"
+#include "kestentry/ShortcutEntry.h"
+#include "search/CEnterKeyComboBox.h"
+#include "search/CHistoryStringList.h"
+#include "search/CPathMatchStringList.h"
+#include "search/MatchRules.h"
+#include "resource.h"
+#include <atomic>
+#include <mutex>
+#include <shlobj.h>
+
+namespace kest {
+
+class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSink {
+    KEST_BEGIN_MESSAGE_TABLE(CSimpleBarDlg, CDialog)
+        KEST_ON_MESSAGE(WM_INITDIALOG, OnInitDialog)
+        KEST_ON_MESSAGE(WM_SIZE, OnSize)
+        KEST_ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+        KEST_ON_MESSAGE(WM_DESTROY, OnDestroy)
+        KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
+        KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
+        KEST_ON_MESSAGE(WorkerFinishedMessage, OnWorkerFinished)
+        KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_EDITCHANGE, OnSearchBoxEditChange)
+        KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SETFOCUS, OnSearchBoxSetFocus)
+        KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_KILLFOCUS, OnSearchBoxKillFocus)
+        KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SELENDOK, OnSearchBoxSelEndOk)
+        KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SELENDCANCEL, OnSearchBoxSelEndCancel)
+        KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_DROPDOWN, OnSearchBoxDropDown)
+        KEST_ON_COMMAND(IDC_MENUBUTTON, BN_CLICKED, OnMenuButtonCommand)
+        KEST_ON_COMMAND_ID(IDOK, OnIgnoredCommand)
+        KEST_ON_COMMAND_ID(IDCANCEL, OnIgnoredCommand)
+        KEST_ON_COMMAND_ID(AboutCommandId, OnAbout)
+        KEST_ON_COMMAND_ID(SettingsCommandId, OnSettings)
+        KEST_ON_COMMAND_ID(HelpCommandId, OnHelp)
+        KEST_ON_COMMAND_ID(FolderItemsCommandId, OnToggleFolderItems)
+        KEST_ON_COMMAND_ID(HistoryItemsCommandId, OnToggleHistoryItems)
+        KEST_ON_COMMAND_ID(MatchAllCommandId, OnMatchAll)
+        KEST_ON_COMMAND_ID(MatchStartCommandId, OnMatchStart)
+        KEST_ON_COMMAND_ID(MatchWordStartCommandId, OnMatchWordStart)
+        KEST_ON_COMMAND_ID(ReloadCommandId, OnReloadCommand)
+        KEST_ON_COMMAND_ID(WebSiteCommandId, OnWebSite)
+        KEST_ON_COMMAND_ID(LaunchCommandId, OnLaunch)
+    KEST_END_MESSAGE_TABLE()
+
+public:
+    // Reads the match and auto-select modes and loads the launch history; the window is
+    // made by create().
+    explicit CSimpleBarDlg(BarOwner* ownerBand);
+    ~CSimpleBarDlg() override;
+
+    // The bar as a child of parent, from template 7200; null on failure.
+    HWND create(HWND parent);
+
+    void Reload();
+    void LaunchCurrent();
+    // 0 when the menu was shown, 1 when declined (the window is not the bar, or it is busy).
+    LRESULT ShowBarMenu(HWND window, LPARAM screenPosition);
+
+    // SearchBoxHost
+    void RefreshFromTyping() override;
+    int MatchText(const std::wstring& text) override;
+    void OnMenuButtonClicked() override;
+    void FillDropDown();
+
+    bool busy() const noexcept { return worker_.get() != nullptr; }
+    MatchMode matchMode() const noexcept { return matchMode_; }
+    AutoSelectMode autoSelectMode() const noexcept { return autoSelectMode_; }
+    const ShortcutIndex& index() const noexcept { return index_; }
+    ShortcutIndex& index() noexcept { return index_; }
+    const MatchSet& matchSet() const noexcept { return matchSet_; }
+    HistoryMap& history() noexcept { return history_; }
+    CEnterKeyComboBox& searchBox() noexcept { return searchBox_; }
+    const StringList& scanLocations() const noexcept { return scanLocations_; }
+    const CHistoryStringList& typedHistory() const noexcept { return typedHistory_; }
+    std::wstring statusText() const;
+    COLORREF backgroundColor() const noexcept { return backgroundColor_; }
+    const std::wstring& typedText() const noexcept { return typedText_; }
+    HWND notificationWindow() const noexcept { return notificationWindow_.hwnd(); }
+
+    // Posted by the worker when it has loaded or scanned; never sent.
+    static constexpr UINT WorkerFinishedMessage = WM_APP + 0x42;
+
+protected:
+    void doDataExchange(DataExchange& exchange) override;
+
+private:
+    LRESULT OnInitDialog(WPARAM, LPARAM);
+    LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM dc, LPARAM);
+    LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnSysChar(WPARAM character, LPARAM);
+    LRESULT OnHotKey(WPARAM, LPARAM);
+    LRESULT OnWorkerFinished(WPARAM, LPARAM);
+    void OnSearchBoxEditChange(UINT, UINT, HWND);
+    void OnSearchBoxSetFocus(UINT, UINT, HWND);
+    void OnSearchBoxKillFocus(UINT, UINT, HWND);
+    void OnSearchBoxSelEndOk(UINT, UINT, HWND);
+    void OnSearchBoxSelEndCancel(UINT, UINT, HWND);
+    void OnSearchBoxDropDown(UINT, UINT, HWND);
+    void OnMenuButtonCommand(UINT, UINT, HWND);
+    void OnIgnoredCommand(UINT, UINT, HWND) {}
+    void OnAbout(UINT, UINT, HWND);
+    void OnSettings(UINT, UINT, HWND);
+    void OnHelp(UINT, UINT, HWND);
+    void OnToggleFolderItems(UINT, UINT, HWND);
+    void OnToggleHistoryItems(UINT, UINT, HWND);
+    void OnMatchAll(UINT, UINT, HWND) { setMatchMode(MatchMode::All); }
+    void OnMatchStart(UINT, UINT, HWND) { setMatchMode(MatchMode::Start); }
+    void OnMatchWordStart(UINT, UINT, HWND) { setMatchMode(MatchMode::WordStart); }
+    void OnReloadCommand(UINT, UINT, HWND);
+    void OnWebSite(UINT, UINT, HWND);
+    void OnLaunch(UINT, UINT, HWND) { LaunchCurrent(); }
+
+    void setMatchMode(MatchMode mode);
+    void removeTypedCommand();
+    bool launchTypedCommand(const std::wstring& command);
+    void createToolTips();
+    void registerHotKey();
+
+    // ScanStatusSink, called on the worker thread.
+    void setStatusText(const std::wstring& text) override;
+
+    static DWORD WINAPI LoadOrScanWorker(void* bar);
+
+    BarOwner* ownerBand_;
+    std::wstring typedText_;
+    CEnterKeyComboBox searchBox_;
+    UniqueHWnd toolTip_;
+    UniqueHBitmap menuBitmaps_[5];
+    CNotificationWnd notificationWindow_;
+    std::atomic<bool> abortRequested_{false};
+    UniqueKernelHandle worker_;
+    std::mutex matchLock_;
+    ComPtr<IShellLinkW> shellLink_;
+    ComPtr<IShellFolder> desktopFolder_;
+    ShortcutIndex index_;
+    MatchSet matchSet_;
+    HistoryMap history_;
+    bool dropDownOpen_ = false;
+    MatchMode matchMode_;
+    AutoSelectMode autoSelectMode_;
+    bool rescanRequested_ = false;
+    COLORREF backgroundColor_ = RGB(0, 255, 0);
+    mutable std::mutex statusLock_;
+    std::wstring statusText_;
+    StringList fallbackItems_;
+    StringList scanLocations_;
+    CHistoryStringList typedHistory_;
+    CPathMatchStringList folderItems_;
+};
+
+}  // namespace kest

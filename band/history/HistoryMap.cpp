@@ -1,0 +1,309 @@
+#include "HistoryMap.h"
+#include "Bstr.h"
+#include "ComPtr.h"
+#include "DocumentReplaceSave.h"
+#include "UsageRecordImport.h"
+#include "XmlConventions.h"
+#include "kestentry/ShortcutEntry.h"
+#include <shlobj.h>
+
+namespace kest {
+
+namespace {
+
+constexpr const wchar_t* Source = TraceSource::HistoryMap;
+
+#define HISTORY_CALL(remark, call) KEST_DOM_CALL(Source, remark, call)
+
+template <class Node>
+std::wstring nodeName(Node* node, bool& ok) {
+    Bstr name;
+    ok = HISTORY_CALL(L"get_nodeName: ", node->get_nodeName(name.put()));
+    return name.str();
+}
+
+template <class Node>
+std::wstring nodeXml(Node* node, bool& ok) {
+    Bstr xml;
+    ok = HISTORY_CALL(L"get_xml: ", node->get_xml(xml.put()));
+    return xml.str();
+}
+
+// The item of list at index; null (and traced) when the list cannot give it.
+ComPtr<IXMLDOMNode> listItem(IXMLDOMNodeList* list, long index) {
+    ComPtr<IXMLDOMNode> node;
+    if (!HISTORY_CALL(L"get_item: ", list->get_item(index, node.put()))) return nullptr;
+    return node;
+}
+
+// Creates an element named name holding text; null (and traced) on failure.
+ComPtr<IXMLDOMElement> createTextElement(IXMLDOMDocument* document, const wchar_t* name, const std::wstring& text) {
+    ComPtr<IXMLDOMElement> element;
+    const Bstr elementName(name);
+    if (!HISTORY_CALL(L"createElement: ", document->createElement(elementName.get(), element.put())) || !element)
+        return nullptr;
+    const Bstr value(text);
+    if (!HISTORY_CALL(L"put_text: ", element->put_text(value.get()))) return nullptr;
+    return element;
+}
+
+}  // namespace
+
+std::wstring formatHistoryNumber(std::uint32_t value) {
+    return std::to_wstring(static_cast<std::int32_t>(value));
+}
+
+std::uint32_t parseHistoryNumber(const std::wstring& text) {
+    std::size_t position = 0;
+    while (position < text.size() && (text[position] == L' ' || (text[position] >= L'\t' && text[position] <= L'\r')))
+        ++position;
+    bool negative = false;
+    if (position < text.size() && (text[position] == L'-' || text[position] == L'+')) {
+        negative = text[position] == L'-';
+        ++position;
+    }
+    std::uint32_t value = 0;
+    for (; position < text.size() && text[position] >= L'0' && text[position] <= L'9'; ++position)
+        value = value * 10u + static_cast<std::uint32_t>(text[position] - L'0');
+    return negative ? 0u - value : value;
+}
+
+HistoryMap::HistoryMap() { loadHistory(); }
+
+std::wstring HistoryMap::historyFilePath() {
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    std::wstring path = folder;
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return path + HistoryFileText::FolderAndName;
+}
+
+int HistoryMap::recordLaunch(const wchar_t* path) {
+    if (!path) return -1;
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    const std::wstring key = lowerCaseAscii(path);
+    HistoryEntry& entry = entries_[key];  // a new entry starts as { not imported, count 0 }
+    entry.count += 1;
+    entry.lasttimelow = now.dwLowDateTime;
+    entry.lasttimehigh = now.dwHighDateTime;
+    entry.path = key;
+    saveHistory();
+    return 0;
+}
+
+const HistoryEntry* HistoryMap::find(const std::wstring& key) const {
+    const auto found = entries_.find(key);
+    return found == entries_.end() ? nullptr : &found->second;
+}
+
+std::size_t HistoryMap::mostFrequentIndex(const std::vector<std::wstring>& itemTexts) const {
+    std::uint32_t bestCount = 0;
+    std::size_t bestIndex = 0;
+    for (std::size_t index = 0; index < itemTexts.size(); ++index) {
+        if (itemTexts[index].empty()) continue;
+        const HistoryEntry* entry = find(lowerCaseAscii(itemTexts[index]));
+        if (entry && entry->count > bestCount) {
+            bestCount = entry->count;
+            bestIndex = index;
+        }
+    }
+    return bestIndex;
+}
+
+std::size_t HistoryMap::mostRecentIndex(const std::vector<std::wstring>& itemTexts) const {
+    std::int64_t bestTime = 0;
+    std::size_t bestIndex = 0;
+    for (std::size_t index = 0; index < itemTexts.size(); ++index) {
+        if (itemTexts[index].empty()) continue;
+        const HistoryEntry* entry = find(lowerCaseAscii(itemTexts[index]));
+        if (entry && lastLaunchTime(*entry) > bestTime) {
+            bestTime = lastLaunchTime(*entry);
+            bestIndex = index;
+        }
+    }
+    return bestIndex;
+}
+
+std::vector<std::wstring> comboBoxLaunchTexts(HWND comboBox) {
+    std::vector<std::wstring> texts;
+    const LRESULT count = SendMessageW(comboBox, CB_GETCOUNT, 0, 0);
+    if (count == CB_ERR || count <= 0) return texts;
+    texts.resize(static_cast<std::size_t>(count));
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT data = SendMessageW(comboBox, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+        if (data != 0 && data != CB_ERR) {
+            texts[static_cast<std::size_t>(index)] = reinterpret_cast<const ShortcutEntry*>(data)->executable;
+            continue;
+        }
+        const LRESULT length = SendMessageW(comboBox, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+        if (length == CB_ERR || length <= 0) continue;
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const LRESULT copied =
+            SendMessageW(comboBox, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
+        if (copied == CB_ERR || copied < 0) continue;
+        text.resize(static_cast<std::size_t>(copied) <= static_cast<std::size_t>(length) ? static_cast<std::size_t>(copied)
+                                                                                          : static_cast<std::size_t>(length));
+        texts[static_cast<std::size_t>(index)] = std::move(text);
+    }
+    return texts;
+}
+
+void HistoryMap::selectMostFrequent(HWND comboBox) const {
+    SendMessageW(comboBox, CB_SETCURSEL, mostFrequentIndex(comboBoxLaunchTexts(comboBox)), 0);
+}
+
+void HistoryMap::selectMostRecent(HWND comboBox) const {
+    SendMessageW(comboBox, CB_SETCURSEL, mostRecentIndex(comboBoxLaunchTexts(comboBox)), 0);
+}
+
+bool HistoryMap::saveHistory() const {
+    using namespace HistoryFileText;
+    const std::wstring filePath = historyFilePath();
+    const ComPtr<IXMLDOMDocument> document = createXmlDocument();
+    if (!document) return false;
+
+    ComPtr<IXMLDOMProcessingInstruction> declaration;
+    const Bstr target(L"xml");
+    const Bstr data(L"version='1.0'");
+    if (!HISTORY_CALL(L"createProcessingInstruction: ",
+                      document->createProcessingInstruction(target.get(), data.get(), declaration.put())))
+        return false;
+    appendChildNode(declaration.get(), document.get());
+
+    ComPtr<IXMLDOMComment> comment;
+    const Bstr commentText(Comment);
+    if (!HISTORY_CALL(L"createComment: ", document->createComment(commentText.get(), comment.put()))) return false;
+    appendChildNode(comment.get(), document.get());
+
+    ComPtr<IXMLDOMElement> root;
+    const Bstr rootName(Root);
+    if (!HISTORY_CALL(L"createElement: ", document->createElement(rootName.get(), root.put())) || !root) return false;
+    ComPtr<IXMLDOMAttribute> created;
+    const Bstr createdName(CreatedAttribute);
+    if (!HISTORY_CALL(L"createAttribute: ", document->createAttribute(createdName.get(), created.put())) || !created)
+        return false;
+    const Variant createdValue(CreatedValue);
+    if (!HISTORY_CALL(L"put_value: ", created->put_value(createdValue.get()))) return false;
+    ComPtr<IXMLDOMAttribute> replaced;
+    if (!HISTORY_CALL(L"setAttributeNode: ", root->setAttributeNode(created.get(), replaced.put()))) return false;
+    appendChildNode(root.get(), document.get());
+
+    for (const auto& item : entries_)
+        if (!item.second.imported) writeHistoryEntry(item.second, document.get(), root.get());
+    appendWhitespace(document.get(), L"\n", root.get());
+
+    return saveDocumentReplacing(document.get(), filePath, Source);
+}
+
+void HistoryMap::writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent) {
+    using namespace HistoryFileText;
+    if (!document || !parent) return;
+    appendWhitespace(document, L"\n\t", parent);
+
+    ComPtr<IXMLDOMElement> element;
+    const Bstr entryName(Entry);
+    if (!HISTORY_CALL(L"createElement: ", document->createElement(entryName.get(), element.put())) || !element) return;
+    ComPtr<IXMLDOMDocumentFragment> fragment;
+    if (!HISTORY_CALL(L"createDocumentFragment: ", document->createDocumentFragment(fragment.put())) || !fragment)
+        return;
+    appendWhitespace(document, L"\n\t\t", fragment.get());
+
+    const struct {
+        const wchar_t* name;
+        std::wstring text;
+    } fields[] = {
+        {Path, entry.path},
+        {Count, formatHistoryNumber(entry.count)},
+        {LastTimeHigh, formatHistoryNumber(entry.lasttimehigh)},
+        {LastTimeLow, formatHistoryNumber(entry.lasttimelow)},
+    };
+    for (const auto& field : fields) {
+        const ComPtr<IXMLDOMElement> child = createTextElement(document, field.name, field.text);
+        if (!child) return;
+        appendChildNode(child.get(), fragment.get());
+    }
+    appendWhitespace(document, L"\n\t", fragment.get());
+    appendChildNode(fragment.get(), element.get());
+    appendChildNode(element.get(), parent);
+}
+
+void HistoryMap::loadHistory() {
+    using namespace HistoryFileText;
+    const std::wstring filePath = historyFilePath();
+    const ComPtr<IXMLDOMDocument> document = createXmlDocument();
+    if (!document) return;
+
+    // A missing or unreadable file leaves the document empty, which the checks below refuse.
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const Variant source(filePath.c_str());
+    document->load(source.get(), &loaded);
+
+    ComPtr<IXMLDOMNodeList> topLevel;
+    if (!HISTORY_CALL(L"get_childNodes: ", document->get_childNodes(topLevel.put())) || !topLevel) return;
+    long topLevelCount = 0;
+    if (!HISTORY_CALL(L"get_length: ", topLevel->get_length(&topLevelCount)) || topLevelCount != 3) return;
+
+    bool ok = false;
+    const ComPtr<IXMLDOMNode> declaration = listItem(topLevel.get(), 0);
+    if (!declaration || nodeName(declaration.get(), ok) != L"xml" || !ok ||
+        nodeXml(declaration.get(), ok) != Declaration || !ok)
+        return;
+    const ComPtr<IXMLDOMNode> comment = listItem(topLevel.get(), 1);
+    if (!comment || nodeName(comment.get(), ok) != L"#comment" || !ok || nodeXml(comment.get(), ok) != CommentXml || !ok)
+        return;
+    const ComPtr<IXMLDOMNode> root = listItem(topLevel.get(), 2);
+    if (!root || nodeName(root.get(), ok) != Root || !ok) return;
+
+    ComPtr<IXMLDOMNodeList> children;
+    if (!HISTORY_CALL(L"get_childNodes: ", root->get_childNodes(children.put())) || !children) return;
+    long childCount = 0;
+    if (!HISTORY_CALL(L"get_length: ", children->get_length(&childCount)) || childCount <= 0) return;
+
+    for (long index = 0; index < childCount; ++index) {
+        const ComPtr<IXMLDOMNode> child = listItem(children.get(), index);
+        if (!child) return;
+        const std::wstring name = nodeName(child.get(), ok);
+        if (!ok) return;
+        if (name != Entry) continue;
+        HistoryEntry entry;
+        if (readHistoryEntry(child.get(), entry)) {
+            const std::wstring key = entry.path;
+            entries_[key] = std::move(entry);
+        }
+    }
+    importUsageRecords();
+}
+
+bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
+    using namespace HistoryFileText;
+    if (!element) return false;
+    ComPtr<IXMLDOMNodeList> children;
+    if (!HISTORY_CALL(L"get_childNodes: ", element->get_childNodes(children.put())) || !children) return true;
+    long childCount = 0;
+    if (!HISTORY_CALL(L"get_length: ", children->get_length(&childCount))) return true;
+    if (childCount != 4) return false;
+
+    for (long index = 0; index < childCount; ++index) {
+        const ComPtr<IXMLDOMNode> child = listItem(children.get(), index);
+        if (!child) return true;
+        bool ok = false;
+        const std::wstring name = nodeName(child.get(), ok);
+        if (!ok) return true;
+        Bstr text;
+        if (!HISTORY_CALL(L"get_text: ", child->get_text(text.put()))) return true;
+        if (name == Path)
+            entry.path = text.str();
+        else if (name == Count)
+            entry.count = parseHistoryNumber(text.str());
+        else if (name == LastTimeHigh)
+            entry.lasttimehigh = parseHistoryNumber(text.str());
+        else if (name == LastTimeLow)
+            entry.lasttimelow = parseHistoryNumber(text.str());
+    }
+    return true;
+}
+
+void HistoryMap::importUsageRecords() { kest::importUsageRecords(entries_); }
+
+}  // namespace kest

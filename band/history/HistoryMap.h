@@ -1,0 +1,85 @@
+#pragma once
+// The launch history: how often and how recently each item was started from the search
+// bar, kept in "historymapdata.xml" and seeded from the shell's usage records. Owned by
+// the search bar window and used only on its thread; the map has no lock.
+#include "HistoryEntry.h"
+#include <windows.h>
+#include <msxml2.h>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kest {
+
+namespace HistoryFileText {
+constexpr const wchar_t* FolderAndName = L"Brindlewood\\Kestrune\\historymapdata.xml";
+constexpr const wchar_t* Declaration = L"<?xml version=\"1.0\"?>";
+constexpr const wchar_t* Comment = L"Kestrune History Mapdata XML file.";
+constexpr const wchar_t* CommentXml = L"<!--Kestrune History Mapdata XML file.-->";
+constexpr const wchar_t* Root = L"root";
+constexpr const wchar_t* CreatedAttribute = L"created";
+constexpr const wchar_t* CreatedValue = L"using DOM from MSXML 2.6";
+constexpr const wchar_t* Entry = L"KESTRUNEHISTORYENTRY";
+constexpr const wchar_t* Path = L"path";
+constexpr const wchar_t* Count = L"count";
+constexpr const wchar_t* LastTimeHigh = L"lasttimehigh";
+constexpr const wchar_t* LastTimeLow = L"lasttimelow";
+}  // namespace HistoryFileText
+
+// A 32-bit field as the file holds it: its bits as a signed decimal number.
+std::wstring formatHistoryNumber(std::uint32_t value);
+// The inverse: leading blanks and a sign accepted, digits up to the first other character,
+// taken modulo 2^32; text without digits gives 0.
+std::uint32_t parseHistoryNumber(const std::wstring& text);
+
+class HistoryMap {
+public:
+    // Loads the history file and, when it held at least one entry element or other child
+    // under "root", merges the shell's usage records. Needs COM on the calling thread.
+    HistoryMap();
+    HistoryMap(const HistoryMap&) = delete;
+    HistoryMap& operator=(const HistoryMap&) = delete;
+
+    // Counts one accepted launch of path (lower-cased as key) and saves the history before
+    // it returns. Returns 0, or -1 when path is null.
+    int recordLaunch(const wchar_t* path);
+
+    // The entry stored under exactly key, or null.
+    const HistoryEntry* find(const std::wstring& key) const;
+    const HistoryEntries& entries() const { return entries_; }
+
+    // The index of the item with the highest count (Mfu) or the latest launch (Mru);
+    // itemTexts are the items' launch texts as shown, lower-cased here. Empty texts are
+    // skipped, ties go to the lower index, and 0 when no item qualifies.
+    std::size_t mostFrequentIndex(const std::vector<std::wstring>& itemTexts) const;
+    std::size_t mostRecentIndex(const std::vector<std::wstring>& itemTexts) const;
+
+    // The same over a combo box's items, ending by selecting the best one. An item whose
+    // data is a ShortcutEntry pointer is taken by the entry's executable, an item with data
+    // 0 by its text.
+    void selectMostFrequent(HWND comboBox) const;
+    void selectMostRecent(HWND comboBox) const;
+
+    // The user's application-data folder, then "Brindlewood\Kestrune\historymapdata.xml".
+    static std::wstring historyFilePath();
+
+    // Writes every entry not imported, in key order, replacing the file in one step.
+    // Returns true when the file now holds the map.
+    bool saveHistory() const;
+    static void writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent);
+    void loadHistory();
+    // Fills entry from one entry element; false when the element is skipped (not exactly
+    // four child nodes).
+    static bool readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry);
+    void importUsageRecords();
+
+private:
+    HistoryEntries entries_;
+};
+
+// The launch texts of a combo box's items, by index: the executable of the ShortcutEntry an
+// item's data points at, or the item's text when its data is 0.
+std::vector<std::wstring> comboBoxLaunchTexts(HWND comboBox);
+
+}  // namespace kest

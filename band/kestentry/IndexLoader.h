@@ -1,0 +1,28 @@
+#pragma once
+// The load-or-scan step of the bar's worker: read the index file, or scan and save it.
+#include "IndexFile.h"
+#include "ScanContext.h"
+#include "StringListKey.h"
+
+namespace kest {
+
+enum class IndexLoadResult {
+    ReadFromFile,  // the file gave at least one entry
+    Scanned,       // scanned and saved
+    ScannedNotSaved,  // scanned; the save failed (traced)
+    Unusable,      // the file's header differs or its "root" is empty: index left empty
+    Aborted,       // abortRequested stopped the read or the scan; the file was not replaced
+    Failed,        // a DOM call failed while reading (traced)
+};
+
+// Fills index (passed empty). Unless rescanRequested, loads indexPath into a new document
+// and reads it; scans locations when no document can be made, the load fails, a rescan is
+// requested or the file holds no entry.
+IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations, bool rescanRequested,
+                                ShortcutIndex& index, const std::wstring& indexPath);
+inline IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations,
+                                       bool rescanRequested, ShortcutIndex& index) {
+    return loadOrScanIndex(context, locations, rescanRequested, index, indexFilePath());
+}
+
+}  // namespace kest

@@ -1,0 +1,35 @@
+#pragma once
+// What the index and the scanner need from the window they work for. The bar owns all of
+// it, creates it on its own thread and keeps it alive until the worker has ended.
+#include <windows.h>
+#include <shlobj.h>
+#include <atomic>
+#include <string>
+
+namespace kest {
+
+// Receives the status text while a scan runs. Called on the worker thread; the receiver
+// guards the text against its own painting.
+class ScanStatusSink {
+public:
+    virtual void setStatusText(const std::wstring& text) = 0;
+
+protected:
+    ~ScanStatusSink() = default;
+};
+
+struct ScanContext {
+    // Set by the window thread to stop the worker; polled before every file and folder.
+    const std::atomic<bool>& abortRequested;
+    // The bar window: its width and device context compact the status text, it is
+    // invalidated when the text changes, and it owns the shell's parsing. May be null.
+    HWND ownerWindow = nullptr;
+    // Reused for every ".lnk" file; without it no link is read.
+    IShellLinkW* shellLink = nullptr;
+    // The desktop's folder, used to parse ".url" files; may be null.
+    IShellFolder* desktopFolder = nullptr;
+    // May be null.
+    ScanStatusSink* status = nullptr;
+};
+
+}  // namespace kest

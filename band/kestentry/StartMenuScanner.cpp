@@ -1,0 +1,112 @@
+#include "StartMenuScanner.h"
+#include "IndexFile.h"
+#include "ShortcutFiles.h"
+#include "UniqueHandle.h"
+#include <shlwapi.h>
+#include <cwchar>
+
+namespace kest {
+
+namespace {
+
+bool readFolderIdentity(const std::wstring& folder, DWORD& volume, DWORD& high, DWORD& low) {
+    UniqueFile handle(CreateFileW(extendedLengthPath(folder).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return false;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(handle.get(), &information)) return false;
+    volume = information.dwVolumeSerialNumber;
+    high = information.nFileIndexHigh;
+    low = information.nFileIndexLow;
+    return true;
+}
+
+std::wstring joined(const std::wstring& folder, const wchar_t* name) {
+    std::wstring path = folder;
+    if (path.back() != L'\\') path += L'\\';
+    return path + name;
+}
+
+}  // namespace
+
+StartMenuScanner::StartMenuScanner(const ScanContext& context, ShortcutIndex& index)
+    : context_(context), index_(index) {}
+
+ScanResult StartMenuScanner::Rescan(const StringList& locations, const std::wstring& indexPath) {
+    for (const std::wstring& location : locations) {
+        if (aborted()) break;
+        ScanFolder(location);
+    }
+    if (aborted()) return ScanResult::Aborted;
+    return saveIndex(index_, indexPath) ? ScanResult::Saved : ScanResult::SaveFailed;
+}
+
+void StartMenuScanner::showStatus(const std::wstring& folder) {
+    wchar_t text[MAX_PATH] = {};
+    wcsncpy(text, folder.c_str(), MAX_PATH - 1);
+    if (HWND window = context_.ownerWindow) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        const int width = client.right - client.left;
+        if (HDC dc = GetDC(window)) {
+            PathCompactPathW(dc, text, width > 80 ? width - 80 : width);
+            ReleaseDC(window, dc);
+        }
+    }
+    if (context_.status) context_.status->setStatusText(text);
+    if (context_.ownerWindow) InvalidateRect(context_.ownerWindow, nullptr, TRUE);
+}
+
+void StartMenuScanner::clearStatus() {
+    if (context_.status) context_.status->setStatusText(std::wstring());
+}
+
+void StartMenuScanner::ScanFolder(const std::wstring& folder) {
+    if (folder.empty() || aborted()) return;
+    if (currentPath_.size() >= MaxFolderDepth) return;
+    FolderIdentity identity = {};
+    const bool identified = readFolderIdentity(folder, identity.volume, identity.indexHigh, identity.indexLow);
+    if (identified)
+        for (const FolderIdentity& ancestor : currentPath_)
+            if (ancestor.volume == identity.volume && ancestor.indexHigh == identity.indexHigh &&
+                ancestor.indexLow == identity.indexLow)
+                return;
+
+    showStatus(folder);
+    // A folder without identity still counts toward the depth; it never matches another.
+    currentPath_.push_back(identified ? identity : FolderIdentity{0, 0xFFFFFFFF, static_cast<DWORD>(currentPath_.size())});
+
+    WIN32_FIND_DATAW found = {};
+    UniqueFindHandle find(FindFirstFileW(extendedLengthPath(joined(folder, L"*.*")).c_str(), &found));
+    if (find) {
+        do {
+            if (aborted()) break;
+            if (found.cFileName[0] == L'.') continue;
+            const std::wstring item = joined(folder, found.cFileName);
+            const wchar_t* extension = PathFindExtensionW(found.cFileName);
+            if (wcscmp(extension, L".lnk") == 0 || wcscmp(extension, L".url") == 0) {
+                if (!aborted()) IndexShortcut(found.cFileName, item);
+            } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !aborted()) {
+                ScanFolder(item);
+            }
+        } while (FindNextFileW(find.get(), &found));
+    }
+    find.reset();
+    currentPath_.pop_back();
+    clearStatus();
+}
+
+void StartMenuScanner::IndexShortcut(const std::wstring& name, const std::wstring& path) {
+    if (aborted()) return;
+    ShortcutEntry entry;
+    if (wcscmp(PathFindExtensionW(name.c_str()), L".lnk") == 0)
+        ReadLinkFile(path, entry, context_.shellLink, installer_, context_.ownerWindow);
+    else
+        ReadUrlFile(path, entry, context_.desktopFolder, context_.ownerWindow);
+    entry.name = name;
+    entry.path = path;
+    if (!aborted()) index_[path] = std::move(entry);
+}
+
+}  // namespace kest

@@ -1,0 +1,52 @@
+#pragma once
+// Builds the shortcut index from the scan locations: every ".lnk" and ".url" file below
+// them, depth first, one entry per shortcut file under its full path.
+#include "ScanContext.h"
+#include "ShortcutEntry.h"
+#include "StringListKey.h"
+#include "WindowsInstaller.h"
+#include <string>
+#include <vector>
+
+namespace kest {
+
+enum class ScanResult {
+    Saved,        // every location was scanned and the index file written
+    SaveFailed,   // every location was scanned; the index file could not be written (traced)
+    Aborted,      // abortRequested stopped the scan; the index file was left as it was
+};
+
+class StartMenuScanner {
+public:
+    // Adds to index, which the caller owns and passes empty; context outlives the scanner.
+    StartMenuScanner(const ScanContext& context, ShortcutIndex& index);
+
+    // Scans every location in order, then saves the index to indexPath unless the scan
+    // was stopped, so a partial result never replaces the file.
+    ScanResult Rescan(const StringList& locations, const std::wstring& indexPath);
+    // Indexes one folder and, recursively, its subfolders. A folder already on the
+    // current path (a junction or link to an ancestor) is not entered again.
+    void ScanFolder(const std::wstring& folder);
+    // Builds and stores the entry of one shortcut file.
+    void IndexShortcut(const std::wstring& name, const std::wstring& path);
+
+    // Deeper folders are not entered even when their identity cannot be read.
+    static constexpr size_t MaxFolderDepth = 128;
+
+private:
+    struct FolderIdentity {
+        DWORD volume;
+        DWORD indexHigh;
+        DWORD indexLow;
+    };
+    bool aborted() const { return context_.abortRequested.load(); }
+    void showStatus(const std::wstring& folder);
+    void clearStatus();
+
+    const ScanContext& context_;
+    ShortcutIndex& index_;
+    WindowsInstaller installer_;
+    std::vector<FolderIdentity> currentPath_;
+};
+
+}  // namespace kest

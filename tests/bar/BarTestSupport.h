@@ -1,0 +1,52 @@
+#pragma once
+// A Start Menu of real shortcut files, a clean settings key and a running bar window.
+#include "ComPtr.h"
+#include "SimpleBarDlg.h"
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kesttest {
+
+void pumpMessages();
+// Pumps until the bar has finished loading or scanning; false after the time limit.
+bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds = 60000);
+// A ".lnk" file written through IShellLinkW / IPersistFile.
+void writeShortcut(const std::wstring& path, const std::wstring& target, const std::wstring& arguments = L"",
+                   const std::wstring& workingDirectory = L"");
+void setDword(const wchar_t* name, DWORD value);
+std::wstring tempFolder(const wchar_t* name);
+void removeTree(const std::wstring& path);
+
+// Records the bar's focus reports, as the desk band would pass them to its site.
+class RecordingOwner : public kest::BarOwner {
+public:
+    void OnFocusChange(bool focused) override { reports.push_back(focused); }
+    std::vector<bool> reports;
+};
+
+class BarFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the bar over the Start Menu made so far and waits for its first load.
+    void startBar();
+    void type(const std::wstring& text);
+    std::vector<std::wstring> items() const;
+    int selection() const;
+    bool listOpen() const;
+    std::wstring boxText() const;
+    HWND editWindow() const;
+    HWND box() const;
+
+    kest::ComInitialization com;
+    std::wstring startMenu;  // the one scan location
+    std::wstring dataFolder;  // Brindlewood\Kestrune in the application-data folder
+    HWND parent = nullptr;
+    RecordingOwner owner;
+    std::unique_ptr<kest::CSimpleBarDlg> bar;
+};
+
+}  // namespace kesttest

@@ -1,0 +1,247 @@
+#include "BarTestSupport.h"
+#include "ComObject.h"
+#include "DefaultScanLocations.h"
+#include "SettingsNames.h"
+#include "StringListKey.h"
+#include "search/TextRules.h"
+#include <shlobj.h>
+#include <shlwapi.h>
+
+using namespace kest;
+using namespace kesttest;
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+std::wstring systemFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + name;
+}
+
+// Waits for a launched console program's marker file, then a little longer so that its
+// window is gone before the next test types into the box.
+bool waitForFile(const std::wstring& path, DWORD milliseconds = 20000) {
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > milliseconds) return false;
+        Sleep(50);
+        pumpMessages();
+    }
+    for (int i = 0; i < 20; ++i) {
+        Sleep(50);
+        pumpMessages();
+    }
+    return true;
+}
+
+class BarWindowTest : public BarFixture {
+protected:
+    void makeAccessories() {
+        const std::wstring accessories = startMenu + L"\\Accessories";
+        CreateDirectoryW(accessories.c_str(), nullptr);
+        writeShortcut(accessories + L"\\Notepad.lnk", systemFile(L"notepad.exe"));
+        writeShortcut(accessories + L"\\WordPad.lnk", systemFile(L"write.exe"));
+        writeShortcut(accessories + L"\\Paint Shop.lnk", systemFile(L"taskmgr.exe"));
+    }
+};
+
+TEST_F(BarWindowTest, FirstStartWithoutScanLocationsInstallsTheDefaultsAndScans) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, ScanPathsKeyPath);
+    startBar();
+    StringList expected;
+    ASSERT_TRUE(buildDefaultScanLocations(expected));
+    EXPECT_EQ(expected, bar->scanLocations());
+    StringList stored;
+    ASSERT_TRUE(ReadStringListKey(ScanPathsKeyPath, stored));
+    EXPECT_EQ(expected.size(), stored.size());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((dataFolder + L"\\mapdata.xml").c_str()))
+        << "the scan ends with the index file";
+}
+
+TEST_F(BarWindowTest, ScanFillsTheListWithTheWholeIndexClosed) {
+    makeAccessories();
+    startBar();
+    EXPECT_EQ(3u, bar->index().size());
+    EXPECT_EQ((Texts{L"Notepad (Accessories)", L"Paint Shop (Accessories)", L"WordPad (Accessories)"}), items());
+    EXPECT_FALSE(listOpen());
+    EXPECT_TRUE(IsWindowVisible(box()));
+}
+
+TEST_F(BarWindowTest, TypingUnderAllListsMatchesOpenAndPreselectsTheFirst) {
+    makeAccessories();
+    startBar();
+    type(L"pad");
+    EXPECT_EQ((Texts{L"Notepad (Accessories)", L"WordPad (Accessories)"}), items());
+    EXPECT_TRUE(listOpen());
+    EXPECT_EQ(0, selection());
+    EXPECT_EQ(L"pad", bar->searchBox().edit().searchText);
+    // The selected item does not begin with the typed text, so it is all selected.
+    DWORD start = 0, end = 0;
+    SendMessageW(editWindow(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(L"Notepad (Accessories)", boxText());
+    EXPECT_EQ(0u, start);
+    EXPECT_EQ(boxText().size(), end);
+}
+
+TEST_F(BarWindowTest, TypingUnderStartPutsTheCaretAfterTheTypedText) {
+    makeAccessories();
+    setDword(SettingName::MatchMode, 1);
+    startBar();
+    type(L"no");
+    EXPECT_EQ(Texts{L"Notepad (Accessories)"}, items());
+    DWORD start = 0, end = 0;
+    SendMessageW(editWindow(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(2u, start);
+    EXPECT_EQ(2u, end);
+    type(L"x");
+    EXPECT_TRUE(items().empty()) << "nothing matches: the list is empty and closed";
+    EXPECT_FALSE(listOpen());
+    EXPECT_EQ(L"nox", boxText());
+}
+
+TEST_F(BarWindowTest, BackspaceToEmptyRefillsTheWholeIndexClosed) {
+    makeAccessories();
+    startBar();
+    type(L"w\b");
+    EXPECT_EQ(3u, items().size());
+    EXPECT_FALSE(listOpen());
+    EXPECT_EQ(L"", boxText());
+}
+
+TEST_F(BarWindowTest, MostFrequentlyUsedIsPreselected) {
+    makeAccessories();
+    setDword(SettingName::AutoSelectMode, 1);
+    startBar();
+    bar->history().recordLaunch(systemFile(L"write.exe").c_str());
+    bar->history().recordLaunch(systemFile(L"write.exe").c_str());
+    bar->history().recordLaunch(systemFile(L"notepad.exe").c_str());
+    type(L"pad");
+    ASSERT_EQ(2u, items().size());
+    EXPECT_EQ(1, selection());
+    EXPECT_EQ(L"WordPad (Accessories)", boxText());
+}
+
+TEST_F(BarWindowTest, FolderItemsAreOfferedWhenNoShortcutMatches) {
+    startBar();
+    const std::wstring typed = startMenu + L"\\";
+    CreateDirectoryW((startMenu + L"\\Sub").c_str(), nullptr);
+    type(typed);
+    EXPECT_EQ((Texts{startMenu + L"\\", startMenu + L"\\Sub"}), items());
+    EXPECT_FALSE(bar->searchBox().edit().itemsAreEntries);
+}
+
+TEST_F(BarWindowTest, EnterOnASelectedEntryLaunchesItsTargetAndCountsTheExecutable) {
+    const std::wstring marker = startMenu + L"\\ran.txt";
+    writeShortcut(startMenu + L"\\Marker.lnk", systemFile(L"cmd.exe"), L"/c echo x> \"" + marker + L"\"",
+                  startMenu);
+    startBar();
+    type(L"mark");
+    ASSERT_EQ(0, selection());
+    type(L"\r");
+    pumpMessages();
+    EXPECT_TRUE(waitForFile(marker)) << "the shortcut's target ran with its arguments";
+    EXPECT_EQ(L"", boxText());
+    const HistoryEntry* counted = bar->history().find(asciiLower(systemFile(L"cmd.exe")));
+    ASSERT_NE(nullptr, counted);
+    EXPECT_EQ(1u, counted->count);
+}
+
+TEST_F(BarWindowTest, TypedCommandIsRunWholeThenSplitAtItsFirstBlank) {
+    startBar();
+    const std::wstring marker = startMenu + L"\\typed.txt";
+    const std::wstring command = L"cmd.exe /c echo x> \"" + marker + L"\"";
+    type(command);
+    EXPECT_EQ(command, boxText());
+    type(L"\r");
+    pumpMessages();
+    EXPECT_TRUE(waitForFile(marker));
+    EXPECT_NE(bar->typedHistory().items().end(),
+              std::find(bar->typedHistory().items().begin(), bar->typedHistory().items().end(),
+                        asciiLower(command)));
+    EXPECT_NE(nullptr, bar->history().find(asciiLower(command)));
+    EXPECT_EQ(L"", boxText());
+}
+
+TEST_F(BarWindowTest, EnterOnAnEmptyOrBlankBoxLaunchesNothing) {
+    startBar();
+    type(L"\r");
+    SetWindowTextW(editWindow(), L"   ");
+    SendMessageW(bar->hwnd(), WM_COMMAND, LaunchCommandId, 0);
+    pumpMessages();
+    EXPECT_TRUE(bar->typedHistory().items().empty());
+    EXPECT_TRUE(bar->history().entries().empty());
+}
+
+TEST_F(BarWindowTest, ReloadRequestThroughTheNotificationWindowRescans) {
+    startBar();
+    EXPECT_TRUE(bar->index().empty());
+    writeShortcut(startMenu + L"\\Late.lnk", systemFile(L"notepad.exe"));
+    HWND notification = FindWindowW(L"BB676CE4-D76C-409b-9F4F-1ADC302DB669", nullptr);
+    ASSERT_EQ(bar->notificationWindow(), notification);
+    PostMessageW(notification, WM_COMMAND, ReloadCommandId, 0);
+    pumpMessages();
+    ASSERT_TRUE(waitUntilIdle(*bar));
+    EXPECT_EQ(1u, bar->index().size());
+}
+
+TEST_F(BarWindowTest, SavedIndexIsReadWithoutScanningWhenRescanOnStartIsOff) {
+    makeAccessories();
+    startBar();
+    bar.reset();
+    removeTree(startMenu + L"\\Accessories");
+    setDword(SettingName::ForceUpdateOnStartup, 0);
+    startBar();
+    EXPECT_EQ(3u, bar->index().size()) << "read from the index file";
+    SendMessageW(bar->hwnd(), WM_COMMAND, ReloadCommandId, 0);
+    ASSERT_TRUE(waitUntilIdle(*bar));
+    EXPECT_TRUE(bar->index().empty()) << "Refresh scans";
+}
+
+TEST_F(BarWindowTest, DestroyingTheBarDuringAScanStopsTheWorkerFirst) {
+    for (int folder = 0; folder < 10; ++folder) {
+        const std::wstring path = startMenu + L"\\F" + std::to_wstring(folder);
+        CreateDirectoryW(path.c_str(), nullptr);
+        for (int i = 0; i < 20; ++i)
+            writeShortcut(path + L"\\S" + std::to_wstring(i) + L".lnk", systemFile(L"notepad.exe"));
+    }
+    const LONG before = LiveObjectCount::value();
+    for (int round = 0; round < 10; ++round) {
+        auto early = std::make_unique<CSimpleBarDlg>(nullptr);
+        ASSERT_TRUE(early->create(parent));
+        EXPECT_TRUE(early->busy());
+        early->destroy();
+        EXPECT_FALSE(early->busy());
+        EXPECT_EQ(before, LiveObjectCount::value()) << "the worker has ended";
+    }
+}
+
+TEST_F(BarWindowTest, HotKeyIsRegisteredWithTheStoredCombination) {
+    setDword(SettingName::HotKeyModifiers, MOD_ALT | MOD_CONTROL);
+    setDword(SettingName::HotKeyVirtualKey, VK_F1);
+    startBar();
+    EXPECT_FALSE(RegisterHotKey(parent, 1, MOD_ALT | MOD_CONTROL, VK_F1)) << "the bar holds the combination";
+    setDword(SettingName::HotKeyDisable, 1);
+    SendMessageW(bar->hwnd(), WM_COMMAND, ReloadCommandId, 0);
+    ASSERT_TRUE(waitUntilIdle(*bar));
+    EXPECT_TRUE(RegisterHotKey(parent, 1, MOD_ALT | MOD_CONTROL, VK_F1)) << "disabled: released";
+    UnregisterHotKey(parent, 1);
+}
+
+TEST_F(BarWindowTest, LayoutPutsTheButtonAtOneOneAndTheBoxBesideIt) {
+    startBar();
+    SetWindowPos(bar->hwnd(), nullptr, 0, 0, 300, 24, SWP_NOZORDER);
+    RECT button{}, boxBounds{};
+    GetWindowRect(GetDlgItem(bar->hwnd(), IDC_MENUBUTTON), &button);
+    GetWindowRect(box(), &boxBounds);
+    MapWindowPoints(nullptr, bar->hwnd(), reinterpret_cast<POINT*>(&button), 2);
+    MapWindowPoints(nullptr, bar->hwnd(), reinterpret_cast<POINT*>(&boxBounds), 2);
+    EXPECT_EQ(1, button.left);
+    EXPECT_EQ(1, button.top);
+    const int buttonWidth = button.right - button.left;
+    EXPECT_EQ(buttonWidth + 1, boxBounds.left);
+    EXPECT_EQ(300 - buttonWidth - 2, boxBounds.right - boxBounds.left);
+}
+
+}  // namespace
