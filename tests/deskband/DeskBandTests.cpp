@@ -27,6 +27,8 @@ protected:
         input.reset();
         withSite.reset();
         band.reset();
+        if (site) site->lastFocusObject.reset();  // the site's record holds the band
+        site.reset();
         pumpMessages();
         EXPECT_EQ(module.canUnloadNow(), S_OK);
     }
