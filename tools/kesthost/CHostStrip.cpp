@@ -41,8 +41,15 @@ LRESULT CHostStrip::OnSize(WPARAM, LPARAM lParam) {
 LRESULT CHostStrip::OnTimer(WPARAM timer, LPARAM) {
     if (timer == CloseTimer) {
         KillTimer(hwnd_, CloseTimer);
-        DestroyWindow(hwnd_);
+        OnClose(0, 0);
     }
+    return 0;
+}
+
+// Ends the message loop only: the host closes the band before the strip goes, as the
+// taskbar calls CloseDW before it destroys its window.
+LRESULT CHostStrip::OnClose(WPARAM, LPARAM) {
+    PostQuitMessage(0);
     return 0;
 }
 

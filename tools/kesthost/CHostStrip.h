@@ -9,6 +9,7 @@ class CHostStrip : public CWindowImpl {
     KEST_BEGIN_MESSAGE_TABLE(CHostStrip, CWindowImpl)
         KEST_ON_MESSAGE(WM_SIZE, OnSize)
         KEST_ON_MESSAGE(WM_TIMER, OnTimer)
+        KEST_ON_MESSAGE(WM_CLOSE, OnClose)
         KEST_ON_MESSAGE(WM_DESTROY, OnDestroy)
     KEST_END_MESSAGE_TABLE()
 
@@ -28,6 +29,7 @@ protected:
 private:
     LRESULT OnSize(WPARAM, LPARAM lParam);
     LRESULT OnTimer(WPARAM timer, LPARAM);
+    LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
 
     HWND startButton_ = nullptr;

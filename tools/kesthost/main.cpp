@@ -119,7 +119,7 @@ int runHost(int seconds) {
             }
             TranslateMessage(&message);
             DispatchMessageW(&message);
-            // The strip closing ends the loop; the band is closed below, as the taskbar does.
+            // Closing the strip ends the loop; the band is closed below, then the strip destroyed.
         }
         if (bandWindow && IsWindow(bandWindow)) reportDropDown(bandWindow);
         report("band window %s, %d focus report(s)", bandWindow ? "shown" : "missing", site->focusReports());
