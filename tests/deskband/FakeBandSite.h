@@ -40,6 +40,7 @@ public:
 
     STDMETHODIMP OnFocusChangeIS(IUnknown* object, BOOL focused) override {
         ++focusReports;
+        if (!focused) ++focusGivenBack;
         lastFocusFlag = focused;
         lastFocusObject.reset();
         if (object) object->QueryInterface(IID_IUnknown, lastFocusObject.putVoid());
@@ -47,6 +48,7 @@ public:
     }
 
     int focusReports = 0;
+    int focusGivenBack = 0;
     BOOL lastFocusFlag = -1;
     ComPtr<IUnknown> lastFocusObject;
 
