@@ -3,6 +3,7 @@
 #include "ComObject.h"
 #include "DefaultScanLocations.h"
 #include "SettingsNames.h"
+#include "accessories/CAboutDlg.h"
 #include "kestentry/IndexLoader.h"
 #include "search/ModuleFolder.h"
 #include "search/SystemSounds.h"
@@ -67,6 +68,8 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     if (!notificationWindow_.create()) return FALSE;
     notificationWindow_.setBar(hwnd_);
 
+    menuButton_.bind(hwnd_, IDC_MENUBUTTON);
+
     InvalidateRect(searchBox_.hwnd(), nullptr, TRUE);
     createToolTips();
     updateData(false);
@@ -104,7 +107,7 @@ void CSimpleBarDlg::createToolTips() {
         GetClientRect(edit, &tool.rect);
         SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    tool.hwnd = item(IDC_MENUBUTTON);
+    tool.hwnd = menuButton_.hwnd() ? menuButton_.hwnd() : item(IDC_MENUBUTTON);
     tool.uId = 1;
     GetClientRect(hwnd_, &tool.rect);
     SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -433,6 +436,16 @@ LRESULT CSimpleBarDlg::OnEraseBackground(WPARAM wParam, LPARAM) {
     return TRUE;
 }
 
+LRESULT CSimpleBarDlg::OnDrawItem(WPARAM, LPARAM lParam) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (!item || item->CtlID != IDC_MENUBUTTON) {
+        passToDefault();
+        return FALSE;
+    }
+    menuButton_.drawItem(*item);
+    return TRUE;
+}
+
 void CSimpleBarDlg::OnMenuButtonCommand(UINT, UINT, HWND) { OnMenuButtonClicked(); }
 
 void CSimpleBarDlg::OnMenuButtonClicked() {
@@ -571,7 +584,10 @@ LRESULT CSimpleBarDlg::OnHotKey(WPARAM, LPARAM) {
     return 0;
 }
 
-void CSimpleBarDlg::OnAbout(UINT, UINT, HWND) {}
+void CSimpleBarDlg::OnAbout(UINT, UINT, HWND) {
+    CAboutDlg about;
+    about.show(hwnd_);
+}
 
 void CSimpleBarDlg::OnSettings(UINT, UINT, HWND) { openBesideModule(L"kestconf.exe"); }
 void CSimpleBarDlg::OnHelp(UINT, UINT, HWND) { OpenHelp(); }

@@ -10,6 +10,7 @@
 #include "StringListKey.h"
 #include "UniqueHandle.h"
 #include "Window.h"
+#include "accessories/CRollOverBitmapButton.h"
 #include "history/HistoryMap.h"
 #include "kestentry/ScanContext.h"
 #include "kestentry/ShortcutEntry.h"
@@ -29,6 +30,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_MESSAGE(WM_INITDIALOG, OnInitDialog)
         KEST_ON_MESSAGE(WM_SIZE, OnSize)
         KEST_ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+        KEST_ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
         KEST_ON_MESSAGE(WM_DESTROY, OnDestroy)
         KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
         KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
@@ -100,6 +102,7 @@ private:
     LRESULT OnInitDialog(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM dc, LPARAM);
+    LRESULT OnDrawItem(WPARAM, LPARAM item);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnSysChar(WPARAM character, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);
@@ -136,6 +139,7 @@ private:
     static DWORD WINAPI LoadOrScanWorker(void* bar);
 
     BarOwner* ownerBand_;
+    CRollOverBitmapButton menuButton_;
     std::wstring typedText_;
     CEnterKeyComboBox searchBox_;
     UniqueHWnd toolTip_;

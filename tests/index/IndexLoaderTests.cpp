@@ -1,1 +1,106 @@
+#include "IndexTestSupport.h"
+#include "kestentry/IndexLoader.h"
 #include <gtest/gtest.h>
+
+using namespace kest;
+using namespace kest::test;
+
+namespace {
+
+class IndexLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         shellLink.putVoid()));
+        context.shellLink = shellLink.get();
+        LinkFields fields;
+        fields.target = systemFolder() + L"\\notepad.exe";
+        ASSERT_TRUE(writeLink(menu / L"on disk.lnk", fields));
+    }
+    IndexLoadResult load(bool rescanRequested) {
+        index.clear();
+        return loadOrScanIndex(context, {menu.path()}, rescanRequested, index, indexFile);
+    }
+    ShortcutIndex fileIndex() const {
+        ShortcutEntry entry;
+        entry.name = L"from file.lnk";
+        entry.path = L"C:\\from file.lnk";
+        entry.executable = L"C:\\x.exe";
+        return {{entry.path, entry}};
+    }
+    void writeRoot(const std::string& children) {
+        ASSERT_TRUE(writeBytes(indexFile, "<?xml version=\"1.0\"?><!--Kestrune Mapdata XML file.--><root>" +
+                                              children + "</root>"));
+    }
+
+    ComInitialization com;
+    TemporaryFolder menu;
+    TemporaryFolder data;
+    std::wstring indexFile = data / L"mapdata.xml";
+    std::atomic<bool> abortRequested{false};
+    ComPtr<IShellLinkW> shellLink;
+    ScanContext context{abortRequested};
+    ShortcutIndex index;
+};
+
+TEST_F(IndexLoaderTest, UsableFileIsReadWithoutScanning) {
+    ASSERT_TRUE(saveIndex(fileIndex(), indexFile));
+    const std::string before = readBytes(indexFile);
+    EXPECT_EQ(IndexLoadResult::ReadFromFile, load(false));
+    EXPECT_EQ(fileIndex(), index);
+    EXPECT_EQ(before, readBytes(indexFile));
+}
+
+TEST_F(IndexLoaderTest, RequestedRescanIgnoresTheFileAndSavesTheScan) {
+    ASSERT_TRUE(saveIndex(fileIndex(), indexFile));
+    EXPECT_EQ(IndexLoadResult::Scanned, load(true));
+    ASSERT_EQ(1u, index.size());
+    EXPECT_EQ(menu / L"on disk.lnk", index.begin()->first);
+    EXPECT_EQ(IndexLoadResult::ReadFromFile, load(false));
+    ASSERT_EQ(1u, index.size());
+    EXPECT_EQ(menu / L"on disk.lnk", index.begin()->first);
+}
+
+TEST_F(IndexLoaderTest, MissingOrMalformedFileIsRebuiltByScanning) {
+    EXPECT_EQ(IndexLoadResult::Scanned, load(false));
+    EXPECT_EQ(1u, index.size());
+    EXPECT_TRUE(fileExists(indexFile));
+    ASSERT_TRUE(writeBytes(indexFile, "<root><unclosed></root>"));
+    EXPECT_EQ(IndexLoadResult::Scanned, load(false));
+    EXPECT_EQ(1u, index.size());
+}
+
+TEST_F(IndexLoaderTest, FileWithoutEntriesIsRebuiltByScanning) {
+    writeRoot("<OTHER/>");
+    EXPECT_EQ(IndexLoadResult::Scanned, load(false));
+    EXPECT_EQ(1u, index.count(menu / L"on disk.lnk"));
+}
+
+TEST_F(IndexLoaderTest, EmptyRootOrForeignHeaderLeavesTheIndexEmptyWithoutScanning) {
+    writeRoot("");
+    EXPECT_EQ(IndexLoadResult::Unusable, load(false));
+    EXPECT_TRUE(index.empty());
+    ASSERT_TRUE(writeBytes(indexFile, "<?xml version=\"1.0\"?><!--another file--><root><KESTRUNEENTRY/></root>"));
+    EXPECT_EQ(IndexLoadResult::Unusable, load(false));
+    EXPECT_TRUE(index.empty());
+    EXPECT_EQ("<?xml version=\"1.0\"?><!--another file--><root><KESTRUNEENTRY/></root>", readBytes(indexFile));
+}
+
+TEST_F(IndexLoaderTest, AbortDuringTheReadNeitherScansNorWrites) {
+    ASSERT_TRUE(saveIndex(fileIndex(), indexFile));
+    const std::string before = readBytes(indexFile);
+    abortRequested = true;
+    EXPECT_EQ(IndexLoadResult::Aborted, load(false));
+    EXPECT_TRUE(index.empty());
+    EXPECT_EQ(before, readBytes(indexFile));
+    EXPECT_EQ(IndexLoadResult::Aborted, load(true));
+    EXPECT_EQ(before, readBytes(indexFile));
+}
+
+TEST_F(IndexLoaderTest, ScanWhoseSaveFailsKeepsItsIndex) {
+    const std::wstring missing = data / L"no such folder\\mapdata.xml";
+    EXPECT_EQ(IndexLoadResult::ScannedNotSaved, loadOrScanIndex(context, {menu.path()}, false, index, missing));
+    EXPECT_EQ(1u, index.size());
+}
+
+}  // namespace
