@@ -1,4 +1,4 @@
-# make demo: builds both architectures and shows where the deliverables are.
+# make demo: builds both architectures and runs the band in kesthost under Wine, with a screenshot.
 # make test: installs what is missing, builds both architectures and runs every test.
 .PHONY: demo test build clean
 

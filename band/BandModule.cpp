@@ -1,15 +1,23 @@
-// The band's COM entry points. The band class is not served yet: every request for a
-// class object is refused and registration is not implemented.
+// The band's COM entry points and its module start-up.
+#include "deskband/CBandApp.h"
+#include "deskband/CClassFactory.h"
 #include <windows.h>
 #include <objbase.h>
 
-STDAPI DllCanUnloadNow() { return S_OK; }
-
-STDAPI DllGetClassObject(REFCLSID, REFIID, void** out) {
-    if (out) *out = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(module);
+        return kest::CBandApp::instance().initInstance(module) ? TRUE : FALSE;
+    }
+    return TRUE;
 }
 
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
+STDAPI DllCanUnloadNow() { return kest::CBandApp::objectCount() == 0 ? S_OK : S_FALSE; }
 
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    return kest::getBandClassObject(clsid, iid, out);
+}
+
+STDAPI DllRegisterServer() { return kest::CBandApp::instance().registerServer(); }
+
+STDAPI DllUnregisterServer() { return kest::CBandApp::instance().unregisterServer(); }
