@@ -34,11 +34,5 @@ inline bool launchedLaterThan(const HistoryEntry& entry, const HistoryEntry& oth
     return lastLaunchTime(entry) > lastLaunchTime(other);
 }
 
-// A copy of text in which only the letters A to Z are lowered.
-inline std::wstring lowerCaseAscii(std::wstring text) {
-    for (wchar_t& unit : text)
-        if (unit >= L'A' && unit <= L'Z') unit = static_cast<wchar_t>(unit - L'A' + L'a');
-    return text;
-}
 
 }  // namespace kest

@@ -1,3 +1,4 @@
+#include "search/TextRules.h"
 #include "HistoryMap.h"
 #include "Bstr.h"
 #include "ComPtr.h"
@@ -82,7 +83,7 @@ int HistoryMap::recordLaunch(const wchar_t* path) {
     if (!path) return -1;
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
-    const std::wstring key = lowerCaseAscii(path);
+    const std::wstring key = asciiLower(path);
     HistoryEntry& entry = entries_[key];  // a new entry starts as { not imported, count 0 }
     entry.count += 1;
     entry.lasttimelow = now.dwLowDateTime;
@@ -102,7 +103,7 @@ std::size_t HistoryMap::mostFrequentIndex(const std::vector<std::wstring>& itemT
     std::size_t bestIndex = 0;
     for (std::size_t index = 0; index < itemTexts.size(); ++index) {
         if (itemTexts[index].empty()) continue;
-        const HistoryEntry* entry = find(lowerCaseAscii(itemTexts[index]));
+        const HistoryEntry* entry = find(asciiLower(itemTexts[index]));
         if (entry && entry->count > bestCount) {
             bestCount = entry->count;
             bestIndex = index;
@@ -116,7 +117,7 @@ std::size_t HistoryMap::mostRecentIndex(const std::vector<std::wstring>& itemTex
     std::size_t bestIndex = 0;
     for (std::size_t index = 0; index < itemTexts.size(); ++index) {
         if (itemTexts[index].empty()) continue;
-        const HistoryEntry* entry = find(lowerCaseAscii(itemTexts[index]));
+        const HistoryEntry* entry = find(asciiLower(itemTexts[index]));
         if (entry && lastLaunchTime(*entry) > bestTime) {
             bestTime = lastLaunchTime(*entry);
             bestIndex = index;

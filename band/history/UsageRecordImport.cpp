@@ -1,3 +1,4 @@
+#include "search/TextRules.h"
 #include "UsageRecordImport.h"
 #include "UniqueHandle.h"
 #include <cstring>
@@ -16,7 +17,7 @@ void rot13Decode(std::wstring& text) {
 bool usageRecordProgramPath(const std::wstring& valueName, std::wstring& programPath) {
     std::wstring decoded = valueName;
     rot13Decode(decoded);
-    decoded = lowerCaseAscii(std::move(decoded));
+    decoded = asciiLower(decoded);
     const std::wstring prefix = ProgramRecordPrefix;
     if (decoded.compare(0, prefix.size(), prefix) != 0) return false;
     programPath = decoded.substr(prefix.size());

@@ -1,4 +1,5 @@
 #include "IndexFile.h"
+#include "DocumentReplaceSave.h"
 #include "Bstr.h"
 #include "ComPtr.h"
 #include "XmlConventions.h"
@@ -139,19 +140,7 @@ bool saveIndex(const ShortcutIndex& index, const std::wstring& path) {
     appendWhitespace(document.get(), L"\n", root.get());
 
     // Saved beside the file and moved over it, so a failing save never leaves a truncated index.
-    const std::wstring temporary = path + L".new";
-    const Variant target(temporary.c_str());
-    if (!KEST_DOM_CALL(source, L"save: ", document->save(target.get()))) {
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        traceDomFailure(source, __LINE__, L"replace: ", HRESULT_FROM_WIN32(GetLastError()),
-                        L"MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING)");
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
+    return saveDocumentReplacing(document.get(), path, source);
 }
 
 bool readIndexEntry(IXMLDOMNode* element, ShortcutEntry& entry) {

@@ -4,7 +4,7 @@
 #include "history/HistoryMap.h"
 #include "ComPtr.h"
 #include "UniqueHandle.h"
-#include "history/DocumentReplaceSave.h"
+#include "DocumentReplaceSave.h"
 #include "history/UsageRecordImport.h"
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,3 +1,4 @@
+#include "search/TextRules.h"
 #include "HistoryTestSupport.h"
 
 using namespace kest;
@@ -61,7 +62,7 @@ TEST_F(RecordLaunchTest, OnlyAsciiLettersAreLowered) {
     HistoryMap history;
     ASSERT_EQ(0, history.recordLaunch(L"\u00c9DIT \u0410 Notes"));
     EXPECT_NE(nullptr, history.find(L"\u00c9dit \u0410 notes"));
-    EXPECT_EQ(L"\u00c9dit \u0410 notes", lowerCaseAscii(L"\u00c9DIT \u0410 Notes"));
+    EXPECT_EQ(L"\u00c9dit \u0410 notes", asciiLower(L"\u00c9DIT \u0410 Notes"));
 }
 
 TEST_F(RecordLaunchTest, EntriesAreWrittenInOrdinalKeyOrder) {

@@ -1,3 +1,4 @@
+#include "DocumentReplaceSave.h"
 #include "Bstr.h"
 #include "IndexTestSupport.h"
 #include "XmlConventions.h"
@@ -97,7 +98,7 @@ TEST_F(IndexFileTest, SavedFileHasTheExactLayoutInOrdinalOrder) {
                         entryLines("notes.lnk", "C:\\m\\notes.lnk", "C:\\w", "C:\\i.ico", "C:\\n.exe",
                                    "/a \"b\" &amp; &lt;c&gt;", 3, -2)),
               readBytes(file));
-    EXPECT_FALSE(fileExists(file + L".new"));
+    EXPECT_FALSE(fileExists(replaceSaveTemporaryPath(file)));
 }
 
 TEST_F(IndexFileTest, SavedFileReadsBackIntoAnEqualIndex) {
@@ -136,10 +137,10 @@ TEST_F(IndexFileTest, SaveReplacesAnExistingFileWhole) {
 TEST_F(IndexFileTest, FailedSaveLeavesTheFileUnchanged) {
     ASSERT_TRUE(writeBytes(file, "previous"));
     // The save writes beside the file first; a folder in that place makes it fail.
-    ASSERT_TRUE(CreateDirectoryW((file + L".new").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((replaceSaveTemporaryPath(file)).c_str(), nullptr));
     EXPECT_FALSE(saveIndex(ShortcutIndex{{L"C:\\a.lnk", makeEntry(L"C:\\a.lnk", L"")}}, file));
     EXPECT_EQ("previous", readBytes(file));
-    RemoveDirectoryW((file + L".new").c_str());
+    RemoveDirectoryW((replaceSaveTemporaryPath(file)).c_str());
 }
 
 TEST_F(IndexFileTest, SaveIntoAMissingFolderFailsWithoutCreatingIt) {
