@@ -229,6 +229,31 @@ TEST_F(BarWindowTest, HotKeyIsRegisteredWithTheStoredCombination) {
     UnregisterHotKey(parent, 1);
 }
 
+COLORREF erasedColour(HWND bar) {
+    HDC screen = GetDC(bar);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 40);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    const LRESULT erased = SendMessageW(bar, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    const COLORREF colour = erased ? GetPixel(memory, 5, 5) : CLR_INVALID;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(bar, screen);
+    return colour;
+}
+
+TEST_F(BarWindowTest, BackgroundIsGreenOrTheDesktopColour) {
+    startBar();
+    EXPECT_EQ(RGB(0, 255, 0), erasedColour(bar->hwnd()));
+    setDword(SettingName::UsingWindowsColors, 1);
+    HDC screen = GetDC(nullptr);
+    const COLORREF desktop = GetNearestColor(screen, GetSysColor(COLOR_BACKGROUND));
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(desktop, erasedColour(bar->hwnd()));
+    EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), bar->backgroundColor());
+}
+
 TEST_F(BarWindowTest, LayoutPutsTheButtonAtOneOneAndTheBoxBesideIt) {
     startBar();
     SetWindowPos(bar->hwnd(), nullptr, 0, 0, 300, 24, SWP_NOZORDER);
