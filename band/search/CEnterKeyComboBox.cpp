@@ -18,7 +18,12 @@ HWND CEnterKeyComboBox::editWindow() const noexcept {
 }
 
 void CEnterKeyComboBox::resetList() const noexcept {
-    if (HWND list = listWindow()) SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    HWND list = listWindow();
+    if (!list) return;
+    // With redrawing off the list does not repaint for every removed item.
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
 }
 
 void CEnterKeyComboBox::OnKillFocus() {
