@@ -186,6 +186,30 @@ TEST_F(BarWindowTest, ReloadRequestThroughTheNotificationWindowRescans) {
     EXPECT_EQ(1u, bar->index().size());
 }
 
+TEST_F(BarWindowTest, ReloadRequestFromAnotherProcessRescans) {
+    startBar();
+    writeShortcut(startMenu + L"\\Late.lnk", systemFile(L"notepad.exe"));
+    wchar_t command[] = L"post_reload_request.exe";
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        pumpMessages();
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(0u, exitCode) << "the other process found the notification window";
+    const DWORD start = GetTickCount();
+    // The index is read only while no worker owns it.
+    while (!bar->busy() && bar->index().empty() && GetTickCount() - start < 30000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        pumpMessages();
+    }
+    ASSERT_TRUE(waitUntilIdle(*bar));
+    EXPECT_EQ(1u, bar->index().size());
+}
+
 TEST_F(BarWindowTest, SavedIndexIsReadWithoutScanningWhenRescanOnStartIsOff) {
     makeAccessories();
     startBar();
