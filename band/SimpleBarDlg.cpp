@@ -125,7 +125,9 @@ void CSimpleBarDlg::registerHotKey() {
 void CSimpleBarDlg::Reload() {
     if (busy()) return;
     searchBox_.send(CB_SHOWDROPDOWN, FALSE);
+    matchSet_.clear();
     index_.clear();
+    listSortKeys_.clear();
     scanLocations_.clear();
     searchBox_.resetList();
 
@@ -247,18 +249,28 @@ int CSimpleBarDlg::MatchText(const std::wstring& text) {
 void CSimpleBarDlg::FillDropDown() {
     std::lock_guard<std::mutex> lock(matchLock_);
     HWND box = searchBox_.hwnd();
-    // Redrawing off and storage reserved: filling a sorted list is where the time goes.
-    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-    const size_t count = matchSet_.empty() ? fallbackItems_.size() : matchSet_.size();
-    SendMessageW(box, CB_INITSTORAGE, count, count * 32 * sizeof(wchar_t));
+    std::vector<std::wstring> texts;
+    std::vector<const ShortcutEntry*> entries;
     if (!matchSet_.empty()) {
+        texts.reserve(matchSet_.size());
+        entries.reserve(matchSet_.size());
         for (const auto& [key, entry] : matchSet_) {
-            const LRESULT index = SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entryDisplayText(entry).c_str()));
-            if (index >= 0) SendMessageW(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(&entry));
+            texts.push_back(entryDisplayText(*entry));
+            entries.push_back(entry);
         }
     } else {
-        for (const std::wstring& item : fallbackItems_)
-            SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        texts.assign(fallbackItems_.begin(), fallbackItems_.end());
+    }
+    // Added in the order the sorted box would give them, each at the end: the box then
+    // compares nothing, and shows the same list as if it had sorted them itself.
+    const std::vector<size_t> order = listOrder(texts, listSortKeys_);
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, CB_INITSTORAGE, texts.size(), texts.size() * 32 * sizeof(wchar_t));
+    for (size_t position : order) {
+        const LRESULT index = SendMessageW(box, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(texts[position].c_str()));
+        if (index >= 0 && !entries.empty())
+            SendMessageW(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(entries[position]));
     }
     SendMessageW(box, WM_SETREDRAW, TRUE, 0);
 }

@@ -17,6 +17,7 @@
 #include "search/CEnterKeyComboBox.h"
 #include "search/CHistoryStringList.h"
 #include "search/CPathMatchStringList.h"
+#include "search/ListOrder.h"
 #include "search/MatchRules.h"
 #include "resource.h"
 #include <atomic>
@@ -150,6 +151,7 @@ private:
     ComPtr<IShellFolder> desktopFolder_;
     ShortcutIndex index_;
     MatchSet matchSet_;
+    ListSortKeys listSortKeys_;
     HistoryMap history_;
     bool dropDownOpen_ = false;
     MatchMode matchMode_;

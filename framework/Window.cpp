@@ -168,32 +168,117 @@ INT_PTR CDialog::routeDialogMessage(CDialog* dialog, HWND hwnd, UINT message, WP
     return TRUE;
 }
 
+namespace {
+
+// The windows taken over by a CSubclassedWindow. A window whose object detached while
+// another procedure was chained above ours keeps its entry, without object, so that our
+// procedure can still forward to the one it replaced until the window is destroyed.
+struct Subclass {
+    HWND hwnd;
+    CSubclassedWindow* window;
+    WNDPROC previous;
+};
+
+SRWLOCK subclassesLock = SRWLOCK_INIT;
+std::vector<Subclass> subclasses;
+
+bool findSubclass(HWND hwnd, Subclass& found) noexcept {
+    AcquireSRWLockShared(&subclassesLock);
+    bool known = false;
+    for (const Subclass& entry : subclasses) {
+        if (entry.hwnd != hwnd) continue;
+        found = entry;
+        known = true;
+        break;
+    }
+    ReleaseSRWLockShared(&subclassesLock);
+    return known;
+}
+
+bool rememberSubclass(const Subclass& subclass) noexcept {
+    AcquireSRWLockExclusive(&subclassesLock);
+    bool stored = true;
+    try {
+        subclasses.push_back(subclass);
+    } catch (...) {
+        stored = false;
+    }
+    ReleaseSRWLockExclusive(&subclassesLock);
+    return stored;
+}
+
+// Removes the window's entry; with keepForwarding the entry stays, without its object.
+void forgetSubclass(HWND hwnd, bool keepForwarding) noexcept {
+    AcquireSRWLockExclusive(&subclassesLock);
+    for (auto entry = subclasses.begin(); entry != subclasses.end(); ++entry) {
+        if (entry->hwnd != hwnd) continue;
+        if (keepForwarding)
+            entry->window = nullptr;
+        else
+            subclasses.erase(entry);
+        break;
+    }
+    ReleaseSRWLockExclusive(&subclassesLock);
+}
+
+}  // namespace
+
 CSubclassedWindow::~CSubclassedWindow() { detach(); }
 
 bool CSubclassedWindow::attach(HWND hwnd) noexcept {
-    if (hwnd_ || !hwnd) return false;
-    if (!SetWindowSubclass(hwnd, subclassProc, 0, reinterpret_cast<DWORD_PTR>(this))) return false;
+    if (hwnd_ || !hwnd || GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return false;
+    Subclass existing{};
+    if (findSubclass(hwnd, existing)) {
+        // A forwarding entry left by an earlier object: take it over.
+        if (existing.window) return false;
+        AcquireSRWLockExclusive(&subclassesLock);
+        for (Subclass& entry : subclasses)
+            if (entry.hwnd == hwnd) entry.window = this;
+        ReleaseSRWLockExclusive(&subclassesLock);
+        previous_ = existing.previous;
+        hwnd_ = hwnd;
+        return true;
+    }
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
+    if (!previous) return false;
+    if (!rememberSubclass(Subclass{hwnd, this, previous})) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        return false;
+    }
+    previous_ = previous;
     hwnd_ = hwnd;
     return true;
 }
 
 void CSubclassedWindow::detach() noexcept {
     if (!hwnd_) return;
-    RemoveWindowSubclass(hwnd_, subclassProc, 0);
+    const bool onTop = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)) == subclassProc;
+    if (onTop) SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    forgetSubclass(hwnd_, !onTop && IsWindow(hwnd_));
     hwnd_ = nullptr;
 }
 
 LRESULT CSubclassedWindow::callPrevious(UINT message, WPARAM wParam, LPARAM lParam) const noexcept {
-    return DefSubclassProc(hwnd_, message, wParam, lParam);
+    return CallWindowProcW(previous_, hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CSubclassedWindow::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                 UINT_PTR, DWORD_PTR self) {
-    auto* window = reinterpret_cast<CSubclassedWindow*>(self);
-    MessageArgs args{message, wParam, lParam};
-    const LRESULT result =
-        window->processMessage(args) ? args.result : DefSubclassProc(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) window->detach();
+LRESULT CALLBACK CSubclassedWindow::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Subclass entry{};
+    if (!findSubclass(hwnd, entry)) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    if (entry.window) {
+        MessageArgs args{message, wParam, lParam};
+        result = entry.window->processMessage(args) ? args.result
+                                                    : CallWindowProcW(entry.previous, hwnd, message, wParam, lParam);
+    } else {
+        result = CallWindowProcW(entry.previous, hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        Subclass current{};
+        if (findSubclass(hwnd, current) && current.window) current.window->detach();
+        forgetSubclass(hwnd, false);
+    }
     return result;
 }
 

@@ -92,6 +92,9 @@ private:
 
 // Takes over an existing window (a control of a dialog, say) with a table of its own.
 // Unhandled messages go to the window's previous procedure; detaches at WM_NCDESTROY.
+// The window procedure is replaced directly rather than through SetWindowSubclass, whose
+// per-message property lookups cost a server round trip on Wine: the search box passes
+// thousands of messages while its list fills.
 class CSubclassedWindow : public CWindowBase {
 public:
     CSubclassedWindow() = default;
@@ -99,6 +102,7 @@ public:
     CSubclassedWindow& operator=(const CSubclassedWindow&) = delete;
     ~CSubclassedWindow() override;
 
+    // Only on the thread that owns the window, and only once per window.
     bool attach(HWND hwnd) noexcept;
     void detach() noexcept;
     bool attached() const noexcept { return hwnd_ != nullptr; }
@@ -108,8 +112,9 @@ protected:
     LRESULT callPrevious(UINT message, WPARAM wParam, LPARAM lParam) const noexcept;
 
 private:
-    static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC previous_ = nullptr;
 };
 
 }  // namespace kest

@@ -3,9 +3,13 @@
 
 namespace kest {
 
-bool nameMatches(const std::wstring& text, const std::wstring& name, MatchMode mode) {
-    if (equalsIgnoreAsciiCase(text, leadingCharacters(name, text.size()))) return true;
-    const size_t position = asciiLower(name).find(asciiLower(text));
+namespace {
+
+bool loweredNameMatches(const std::wstring& text, const std::wstring& loweredText, const std::wstring& name,
+                        MatchMode mode) noexcept {
+    if (startsWithIgnoreAsciiCase(name, text)) return true;
+    if (mode == MatchMode::Start) return false;
+    const size_t position = findLoweredIgnoreAsciiCase(name, loweredText);
     if (position == std::wstring::npos) return false;
     switch (mode) {
     case MatchMode::All:
@@ -17,12 +21,21 @@ bool nameMatches(const std::wstring& text, const std::wstring& name, MatchMode m
     }
 }
 
+}  // namespace
+
+bool nameMatches(const std::wstring& text, const std::wstring& name, MatchMode mode) {
+    return loweredNameMatches(text, asciiLower(text), name, mode);
+}
+
 int collectMatches(const ShortcutIndex& index, const std::wstring& text, MatchMode mode, MatchSet& matches) {
     matches.clear();
     int count = 0;
+    const std::wstring loweredText = asciiLower(text);
+    std::wstring key;
     for (const auto& [path, entry] : index) {
-        if (!nameMatches(text, entry.name, mode)) continue;
-        matches[entry.executable + entry.name] = entry;
+        if (!loweredNameMatches(text, loweredText, entry.name, mode)) continue;
+        key.assign(entry.executable).append(entry.name);
+        matches[key] = &entry;
         ++count;
     }
     return count;

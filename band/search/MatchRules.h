@@ -7,8 +7,9 @@
 
 namespace kest {
 
-// Keyed by executable followed by name, so one program linked twice is listed once.
-using MatchSet = std::map<std::wstring, ShortcutEntry>;
+// Keyed by executable followed by name, so one program linked twice is listed once. The
+// entries are the index's own: a match set is emptied whenever its index changes.
+using MatchSet = std::map<std::wstring, const ShortcutEntry*>;
 
 // A name matches when it begins with text (ASCII case folded), or else when the first
 // occurrence of the lower-cased text in the lower-cased name is acceptable to the mode:

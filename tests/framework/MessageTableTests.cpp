@@ -1,4 +1,5 @@
 #include "FrameworkTestIds.h"
+#include "UniqueHandle.h"
 #include "Window.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -248,6 +249,60 @@ TEST(SubclassTest, SubclassedEditFiltersCharactersAndDetachesWithItsWindow) {
     EXPECT_EQ(2, filter.refused);
     DestroyWindow(edit);
     EXPECT_FALSE(filter.attached());
+}
+
+
+std::wstring textOf(HWND window) {
+    wchar_t text[32] = {};
+    GetWindowTextW(window, text, 32);
+    return text;
+}
+
+LRESULT CALLBACK upperCaseSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_CHAR && wParam >= L'a' && wParam <= L'z') wParam -= L'a' - L'A';
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+DWORD WINAPI attachFromOtherThread(void* parameter) {
+    DigitsOnlyEdit other;
+    return other.attach(static_cast<HWND>(parameter)) ? 1 : 0;
+}
+
+TEST(SubclassTest, DetachingBelowAnotherSubclassKeepsTheChainWorking) {
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(edit);
+    {
+        DigitsOnlyEdit filter;
+        ASSERT_TRUE(filter.attach(edit));
+        DigitsOnlyEdit second;
+        EXPECT_FALSE(second.attach(edit)) << "one object per window";
+        ASSERT_TRUE(SetWindowSubclass(edit, upperCaseSubclass, 1, 0));
+        SendMessageW(edit, WM_CHAR, L'1', 0);
+        SendMessageW(edit, WM_CHAR, L'x', 0);
+        EXPECT_EQ(L"1", textOf(edit));
+        // The filter goes while the other subclass sits above it.
+    }
+    for (wchar_t c : std::wstring(L"a2")) SendMessageW(edit, WM_CHAR, c, 0);
+    EXPECT_EQ(L"1A2", textOf(edit)) << "the edit and the upper subclass still get every character";
+
+    DigitsOnlyEdit successor;
+    ASSERT_TRUE(successor.attach(edit)) << "a new object takes over the forwarding procedure";
+    SendMessageW(edit, WM_CHAR, L'b', 0);
+    SendMessageW(edit, WM_CHAR, L'3', 0);
+    EXPECT_EQ(L"1A23", textOf(edit));
+    EXPECT_EQ(1, successor.refused);
+
+    kest::UniqueKernelHandle thread(CreateThread(nullptr, 0, attachFromOtherThread, edit, 0, nullptr));
+    ASSERT_TRUE(thread);
+    WaitForSingleObject(thread.get(), INFINITE);
+    DWORD attachedElsewhere = 2;
+    GetExitCodeThread(thread.get(), &attachedElsewhere);
+    EXPECT_EQ(0u, attachedElsewhere) << "only the window's own thread may take it over";
+
+    RemoveWindowSubclass(edit, upperCaseSubclass, 1);
+    DestroyWindow(edit);
+    EXPECT_FALSE(successor.attached());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ std::vector<std::wstring> matchedNames(const ShortcutIndex& index, const std::ws
     MatchSet matches;
     collectMatches(index, text, mode, matches);
     std::vector<std::wstring> names;
-    for (const auto& [key, e] : matches) names.push_back(e.name);
+    for (const auto& [key, e] : matches) names.push_back(e->name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -68,9 +68,9 @@ TEST(MatchRulesTest, OneProgramLinkedTwiceAppearsOnceButCountsTwice) {
     EXPECT_EQ(4, collectMatches(index, L"", MatchMode::All, matches));
     ASSERT_EQ(3u, matches.size());
     // Of two duplicates the one with the greater path remains.
-    EXPECT_EQ(L"C:\\User\\Start Menu\\Tool.lnk", matches.at(L"C:\\tool.exeTool.lnk").path);
-    EXPECT_EQ(entryDisplayText(matches.at(L"C:\\a\\readme.txtReadme.lnk")),
-              entryDisplayText(matches.at(L"C:\\b\\readme.txtReadme.lnk")));
+    EXPECT_EQ(L"C:\\User\\Start Menu\\Tool.lnk", matches.at(L"C:\\tool.exeTool.lnk")->path);
+    EXPECT_EQ(entryDisplayText(*matches.at(L"C:\\a\\readme.txtReadme.lnk")),
+              entryDisplayText(*matches.at(L"C:\\b\\readme.txtReadme.lnk")));
 }
 
 TEST(MatchRulesTest, DisplayTextIsNameWithoutExtensionAndHoldingFolder) {

@@ -5,6 +5,7 @@
 #include "SettingsNames.h"
 #include "SimpleBarDlg.h"
 #include "StringListKey.h"
+#include "search/TextRules.h"
 #include <shlwapi.h>
 #include <algorithm>
 #include <chrono>
@@ -27,13 +28,33 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-const wchar_t* const words[] = {L"Notepad", L"Editor", L"Paint", L"Viewer", L"Player", L"Setup", L"Manager", L"Tool"};
+// Names as a Start Menu has them: one to three words from a vocabulary of made-up words,
+// so that each typed letter narrows the list the way it does for a user.
+std::vector<std::wstring> makeVocabulary() {
+    const wchar_t* const syllables[] = {L"no", L"te", L"pad", L"ma", L"ri", L"con", L"ver", L"sa", L"lo", L"ki",
+                                        L"dex", L"pho", L"tor", L"bel", L"quin", L"ga", L"mu", L"zen", L"fi", L"ra"};
+    std::vector<std::wstring> vocabulary;
+    unsigned seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    while (vocabulary.size() < 400) {
+        std::wstring word;
+        const unsigned count = 2 + next() % 2;
+        for (unsigned i = 0; i < count; ++i) word += syllables[next() % 20];
+        word[0] = static_cast<wchar_t>(towupper(word[0]));
+        vocabulary.push_back(word);
+    }
+    return vocabulary;
+}
 
-void fillIndex(ShortcutIndex& index, int size) {
+void fillIndex(ShortcutIndex& index, int size, const std::vector<std::wstring>& vocabulary) {
     index.clear();
+    unsigned seed = 777;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     for (int i = 0; i < size; ++i) {
         ShortcutEntry entry;
-        entry.name = std::wstring(words[i % 8]) + L" " + words[(i / 8) % 8] + L" " + std::to_wstring(i) + L".lnk";
+        const unsigned words = 1 + next() % 3;
+        for (unsigned w = 0; w < words; ++w) entry.name += (w ? L" " : L"") + vocabulary[next() % vocabulary.size()];
+        entry.name += L" " + std::to_wstring(i) + L".lnk";
         entry.path = L"C:\\Start Menu\\Programs\\Group" + std::to_wstring(i % 100) + L"\\" + entry.name;
         entry.executable = L"C:\\Program Files\\App" + std::to_wstring(i) + L"\\app.exe";
         index[entry.path] = entry;
@@ -62,13 +83,29 @@ int main() {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         pump();
     }
+    // The edit field is taken over when it first paints.
+    ShowWindow(bar.hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(bar.hwnd());
     pump();
     HWND edit = bar.searchBox().editWindow();
-    const std::wstring word = L"player";
+    if (!bar.searchBox().edit().attached()) {
+        std::fprintf(stderr, "the edit field was not taken over\n");
+        return 1;
+    }
+    const std::vector<std::wstring> vocabulary = makeVocabulary();
+    const std::wstring word = asciiLower(vocabulary[7]);
+    std::printf("typed word: %ls\n", word.c_str());
 
     std::printf("entries  keystroke median ms  keystroke worst ms  whole-index fill ms\n");
     for (int size : {1000, 10000, 50000}) {
-        fillIndex(bar.index(), size);
+        fillIndex(bar.index(), size, vocabulary);
+        std::printf("%7d  matches per keystroke:", size);
+        for (size_t length = 1; length <= word.size(); ++length) {
+            MatchSet matches;
+            collectMatches(bar.index(), word.substr(0, length), readMatchMode(), matches);
+            std::printf(" %zu", matches.size());
+        }
+        std::printf("\n");
         SetFocus(edit);
         std::vector<double> keystrokes;
         for (int round = 0; round < 3; ++round) {
