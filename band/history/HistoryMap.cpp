@@ -1,5 +1,6 @@
 #include "search/TextRules.h"
 #include "HistoryMap.h"
+#include "DocumentFileLoad.h"
 #include "Bstr.h"
 #include "ComPtr.h"
 #include "DocumentReplaceSave.h"
@@ -236,9 +237,7 @@ void HistoryMap::loadHistory() {
     if (!document) return;
 
     // A missing or unreadable file leaves the document empty, which the checks below refuse.
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    const Variant source(filePath.c_str());
-    document->load(source.get(), &loaded);
+    loadDocumentFile(document.get(), filePath);
 
     ComPtr<IXMLDOMNodeList> topLevel;
     if (!HISTORY_CALL(L"get_childNodes: ", document->get_childNodes(topLevel.put())) || !topLevel) return;

@@ -1,5 +1,5 @@
 #include "IndexLoader.h"
-#include "Bstr.h"
+#include "DocumentFileLoad.h"
 #include "StartMenuScanner.h"
 #include "XmlConventions.h"
 
@@ -20,11 +20,7 @@ IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& lo
                                 ShortcutIndex& index, const std::wstring& indexPath) {
     ComPtr<IXMLDOMDocument> document = createXmlDocument();
     bool loaded = false;
-    if (document && !rescanRequested) {
-        const Variant source(indexPath.c_str());
-        VARIANT_BOOL success = VARIANT_FALSE;
-        loaded = SUCCEEDED(document->load(source.get(), &success)) && success == VARIANT_TRUE;
-    }
+    if (document && !rescanRequested) loaded = loadDocumentFile(document.get(), indexPath);
     if (loaded) {
         switch (readIndex(document.get(), index, context.abortRequested)) {
         case IndexReadResult::Read: return IndexLoadResult::ReadFromFile;

@@ -3,6 +3,7 @@
 // (file to index) for 2,000 and for 20,000 entries.
 #include "Bstr.h"
 #include "ComPtr.h"
+#include "DocumentFileLoad.h"
 #include "XmlConventions.h"
 #include "kestentry/IndexFile.h"
 #include "kestentry/StartMenuScanner.h"
@@ -66,9 +67,7 @@ bool loadIndex(const std::wstring& path, ShortcutIndex& index, double& parseSeco
     const double start = now();
     ComPtr<IXMLDOMDocument> document = createXmlDocument();
     if (!document) return false;
-    const Variant source(path.c_str());
-    VARIANT_BOOL success = VARIANT_FALSE;
-    if (FAILED(document->load(source.get(), &success)) || success != VARIANT_TRUE) return false;
+    if (!loadDocumentFile(document.get(), path)) return false;
     parseSeconds = now() - start;
     return readIndex(document.get(), index, abortRequested) == IndexReadResult::Read;
 }
