@@ -241,6 +241,34 @@ TEST_F(BarWindowTest, DestroyingTheBarDuringAScanStopsTheWorkerFirst) {
     }
 }
 
+TEST_F(BarWindowTest, StatusTextNamesTheFolderBeingScannedWhileTheBoxIsHidden) {
+    const std::wstring deep = startMenu + L"\\A folder with a rather long name\\and another one below it";
+    SHCreateDirectoryExW(nullptr, deep.c_str(), nullptr);
+    for (int i = 0; i < 20; ++i) writeShortcut(deep + L"\\S" + std::to_wstring(i) + L".lnk", systemFile(L"notepad.exe"));
+    startBar();
+    SendMessageW(bar->hwnd(), WM_COMMAND, ReloadCommandId, 0);
+    ASSERT_TRUE(bar->busy());
+    EXPECT_FALSE(IsWindowVisible(box()));
+    std::vector<std::wstring> shown;
+    const DWORD start = GetTickCount();
+    while (bar->busy() && GetTickCount() - start < 60000) {
+        const std::wstring text = bar->statusText();
+        if (!text.empty() && (shown.empty() || shown.back() != text)) shown.push_back(text);
+        pumpMessages();
+    }
+    ASSERT_FALSE(bar->busy());
+    ASSERT_FALSE(shown.empty()) << "a status line while scanning";
+    // The bar is far narrower than the deep folder's path: it is shown compacted, its last
+    // component kept.
+    const std::wstring last = L"\\and another one below it";
+    EXPECT_NE(shown.end(), std::find_if(shown.begin(), shown.end(), [&](const std::wstring& text) {
+                  return text.find(L"...") != std::wstring::npos && text.size() < deep.size() &&
+                         text.size() > last.size() && text.compare(text.size() - last.size(), last.size(), last) == 0;
+              })) << testing::PrintToString(shown);
+    EXPECT_TRUE(bar->statusText().empty()) << "cleared when the scan is done";
+    EXPECT_TRUE(IsWindowVisible(box()));
+}
+
 TEST_F(BarWindowTest, HotKeyIsRegisteredWithTheStoredCombination) {
     setDword(SettingName::HotKeyModifiers, MOD_ALT | MOD_CONTROL);
     setDword(SettingName::HotKeyVirtualKey, VK_F1);
