@@ -1,4 +1,5 @@
 #include "IndexTestSupport.h"
+#include "UniqueHandle.h"
 #include "kestentry/IndexLoader.h"
 #include <gtest/gtest.h>
 
@@ -94,6 +95,49 @@ TEST_F(IndexLoaderTest, AbortDuringTheReadNeitherScansNorWrites) {
     EXPECT_TRUE(index.empty());
     EXPECT_EQ(before, readBytes(indexFile));
     EXPECT_EQ(IndexLoadResult::Aborted, load(true));
+    EXPECT_EQ(before, readBytes(indexFile));
+}
+
+struct BackgroundLoad {
+    ScanContext* context;
+    std::wstring location;
+    std::wstring indexFile;
+    ShortcutIndex index;
+    IndexLoadResult result = IndexLoadResult::Failed;
+    UniqueKernelHandle started{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+
+    static DWORD WINAPI run(void* parameter) {
+        auto* load = static_cast<BackgroundLoad*>(parameter);
+        ComInitialization com(COINIT_APARTMENTTHREADED);
+        SetEvent(load->started.get());
+        load->result = loadOrScanIndex(*load->context, {load->location}, false, load->index, load->indexFile);
+        return 0;
+    }
+};
+
+TEST_F(IndexLoaderTest, AbortWhileALargeFileIsBeingReadStopsWithoutScanningOrWriting) {
+    ShortcutIndex large;
+    for (int i = 0; i < 20000; ++i) {
+        ShortcutEntry entry;
+        entry.name = L"Program " + std::to_wstring(i) + L".lnk";
+        entry.path = L"C:\\Menu\\" + entry.name;
+        entry.executable = L"C:\\Programs\\p" + std::to_wstring(i) + L".exe";
+        large[entry.path] = entry;
+    }
+    ASSERT_TRUE(saveIndex(large, indexFile));
+    const std::string before = readBytes(indexFile);
+
+    BackgroundLoad load{&context, menu.path(), indexFile};
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, BackgroundLoad::run, &load, 0, nullptr));
+    ASSERT_TRUE(thread);
+    WaitForSingleObject(load.started.get(), INFINITE);
+    // Well inside the load of 20,000 entries, whether in the parse or in the walk.
+    Sleep(50);
+    abortRequested = true;
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.get(), 60000));
+    EXPECT_EQ(IndexLoadResult::Aborted, load.result);
+    EXPECT_LT(load.index.size(), large.size());
+    EXPECT_EQ(0u, load.index.count(menu / L"on disk.lnk")) << "nothing was scanned";
     EXPECT_EQ(before, readBytes(indexFile));
 }
 
