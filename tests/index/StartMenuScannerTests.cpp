@@ -1,8 +1,11 @@
 #include "IndexTestSupport.h"
+#include "UniqueHandle.h"
 #include "kestentry/IndexFile.h"
 #include "kestentry/ShortcutFiles.h"
 #include "kestentry/StartMenuScanner.h"
 #include <gtest/gtest.h>
+#include <cstring>
+#include <cwctype>
 #include <functional>
 #include <vector>
 
@@ -202,8 +205,9 @@ TEST_F(StartMenuScannerTest, FileThatIsNoLinkIsStoredWithoutTarget) {
     EXPECT_EQ(L"", index.begin()->second.executable);
 }
 
-// A link made as bytes: no item list, only the environment-variable block holding target.
-std::string environmentLink(const std::wstring& target) {
+// A link made as bytes: no item list, only one data block (the environment-variable or
+// the Windows Installer block, alike in layout) holding text.
+std::string dataBlockLink(unsigned linkFlag, unsigned signature, const std::wstring& text) {
     std::string bytes(76, '\0');
     auto put32 = [&bytes](size_t offset, unsigned value) {
         for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -212,18 +216,108 @@ std::string environmentLink(const std::wstring& target) {
     const unsigned char clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                      0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
     for (int i = 0; i < 16; ++i) bytes[4 + i] = static_cast<char>(clsid[i]);
-    put32(20, 0x200 | 0x80);  // SLDF_HAS_EXP_SZ | SLDF_UNICODE
-    put32(60, 1);             // show command
+    put32(20, linkFlag | 0x80);  // and SLDF_UNICODE
+    put32(60, 1);                // show command
     std::string block(788, '\0');
     for (int i = 0; i < 4; ++i) block[i] = static_cast<char>((788u >> (8 * i)) & 0xFF);
-    const unsigned signature = 0xA0000001;
     for (int i = 0; i < 4; ++i) block[4 + i] = static_cast<char>((signature >> (8 * i)) & 0xFF);
-    for (size_t i = 0; i < target.size() && i < 259; ++i) {
-        block[8 + i] = static_cast<char>(target[i]);
-        block[268 + 2 * i] = static_cast<char>(target[i] & 0xFF);
-        block[268 + 2 * i + 1] = static_cast<char>(target[i] >> 8);
+    for (size_t i = 0; i < text.size() && i < 259; ++i) {
+        block[8 + i] = static_cast<char>(text[i]);
+        block[268 + 2 * i] = static_cast<char>(text[i] & 0xFF);
+        block[268 + 2 * i + 1] = static_cast<char>(text[i] >> 8);
     }
     return bytes + block + std::string(4, '\0');
+}
+
+std::string environmentLink(const std::wstring& target) {
+    return dataBlockLink(0x200, 0xA0000001, target);  // SLDF_HAS_EXP_SZ, EXP_SZ_LINK_SIG
+}
+
+// The Windows Installer's 20-character form of a GUID: its four 32-bit words in memory
+// order, each as five base-85 digits, least significant first.
+std::wstring packedGuid(const GUID& guid) {
+    static const char digits[] = "!$%&'()*+,-.0123456789=?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[]^_`abcdefghijklmnopqrstuvwxyz{}~";
+    unsigned words[4] = {};
+    std::memcpy(words, &guid, sizeof(words));
+    std::wstring packed;
+    for (unsigned word : words)
+        for (int i = 0; i < 5; ++i, word /= 85) packed += static_cast<wchar_t>(digits[word % 85]);
+    return packed;
+}
+
+// The registry's form of a GUID: "{...}" without its punctuation, the first three groups
+// reversed and each byte of the last two with its digits swapped.
+std::wstring squashedGuid(const std::wstring& text) {
+    std::wstring digits;
+    for (wchar_t c : text)
+        if (iswxdigit(c)) digits += c;
+    if (digits.size() != 32) return std::wstring();
+    std::wstring squashed;
+    for (const auto& [start, length] : {std::pair<size_t, size_t>{0, 8}, {8, 4}, {12, 4}})
+        for (size_t i = 0; i < length; ++i) squashed += digits[start + length - 1 - i];
+    for (size_t i = 16; i < 32; i += 2) {
+        squashed += digits[i + 1];
+        squashed += digits[i];
+    }
+    return squashed;
+}
+
+std::wstring guidText(const GUID& guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+// A product installed for the machine with one component at path, as the Windows Installer
+// records it; removed again at the end. The installer keeps its data in the 64-bit view of
+// the registry, which a 32-bit process reaches only by asking for it.
+class InstalledComponent {
+public:
+    InstalledComponent(const GUID& product, const GUID& component, const std::wstring& path)
+        : product_(squashedGuid(guidText(product))), component_(squashedGuid(guidText(component))) {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18", 0,
+                        nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, userData_.put(), nullptr);
+        RegSetKeyValueW(userData_.get(), (L"Components\\" + component_).c_str(), product_.c_str(), REG_SZ,
+                        path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+        const DWORD installer = 1;
+        RegSetKeyValueW(userData_.get(), (L"Products\\" + product_ + L"\\InstallProperties").c_str(),
+                        L"WindowsInstaller", REG_DWORD, &installer, sizeof(installer));
+    }
+    ~InstalledComponent() {
+        RegDeleteTreeW(userData_.get(), (L"Components\\" + component_).c_str());
+        RegDeleteTreeW(userData_.get(), (L"Products\\" + product_).c_str());
+    }
+    bool written() const { return userData_.get() != nullptr; }
+
+private:
+    std::wstring product_;
+    std::wstring component_;
+    UniqueHKey userData_;
+};
+
+TEST_F(StartMenuScannerTest, AdvertisedLinkGivesTheInstalledComponentsPath) {
+    const GUID product = {0x1A2B3C4D, 0x5E6F, 0x4A1B, {0x8C, 0x9D, 0x0E, 0x1F, 0x2A, 0x3B, 0x4C, 0x5D}};
+    const GUID component = {0x6E7F8091, 0xA2B3, 0x4C5D, {0x9E, 0x0F, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x6F}};
+    const std::wstring descriptor = packedGuid(product) + L"Main>" + packedGuid(component);
+    ASSERT_TRUE(writeBytes(menu / L"Advertised.lnk", dataBlockLink(0x1000, 0xA0000006, descriptor)));
+
+    WindowsInstaller installer;
+    std::wstring foundProduct, foundComponent;
+    ASSERT_TRUE(installer.shortcutTarget((menu / L"Advertised.lnk").c_str(), foundProduct, foundComponent));
+    EXPECT_EQ(guidText(product), foundProduct);
+    EXPECT_EQ(guidText(component), foundComponent);
+
+    {
+        ShortcutIndex index = scan({menu.path()});
+        ASSERT_EQ(1u, index.size());
+        EXPECT_EQ(L"", index.begin()->second.executable) << "a component that is not installed gives no target";
+    }
+    const InstalledComponent installed(product, component, notepad());
+    ASSERT_TRUE(installed.written());
+    ShortcutIndex index = scan({menu.path()});
+    ASSERT_EQ(1u, index.size());
+    EXPECT_EQ(notepad(), index.begin()->second.executable);
 }
 
 TEST_F(StartMenuScannerTest, EnvironmentVariableTargetGivesTheExpandedShortPath) {
