@@ -254,7 +254,7 @@ void CSimpleBarDlg::FillDropDown() {
     if (!matchSet_.empty()) {
         texts.reserve(matchSet_.size());
         entries.reserve(matchSet_.size());
-        for (const auto& [key, entry] : matchSet_) {
+        for (const ShortcutEntry* entry : matchSet_) {
             texts.push_back(entryDisplayText(*entry));
             entries.push_back(entry);
         }

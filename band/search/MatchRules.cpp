@@ -1,5 +1,6 @@
 #include "MatchRules.h"
 #include "TextRules.h"
+#include <algorithm>
 
 namespace kest {
 
@@ -21,7 +22,42 @@ bool loweredNameMatches(const std::wstring& text, const std::wstring& loweredTex
     }
 }
 
+// Compares first + second with otherFirst + otherSecond as one string each, without
+// joining them: piece by piece, as far as both pieces reach.
+int compareJoined(const std::wstring& first, const std::wstring& second, const std::wstring& otherFirst,
+                  const std::wstring& otherSecond) noexcept {
+    const size_t length = first.size() + second.size();
+    const size_t otherLength = otherFirst.size() + otherSecond.size();
+    size_t position = 0;
+    while (position < length && position < otherLength) {
+        const bool inFirst = position < first.size();
+        const wchar_t* piece = inFirst ? first.data() + position : second.data() + (position - first.size());
+        const size_t pieceLength = inFirst ? first.size() - position : length - position;
+        const bool otherInFirst = position < otherFirst.size();
+        const wchar_t* otherPiece =
+            otherInFirst ? otherFirst.data() + position : otherSecond.data() + (position - otherFirst.size());
+        const size_t otherPieceLength = otherInFirst ? otherFirst.size() - position : otherLength - position;
+        const size_t common = std::min(pieceLength, otherPieceLength);
+        if (const int order = std::char_traits<wchar_t>::compare(piece, otherPiece, common)) return order;
+        position += common;
+    }
+    return length < otherLength ? -1 : length > otherLength ? 1 : 0;
+}
+
+int compareKeys(const ShortcutEntry& a, const ShortcutEntry& b) noexcept {
+    return compareJoined(a.executable, a.name, b.executable, b.name);
+}
+
 }  // namespace
+
+const ShortcutEntry* MatchSet::find(const std::wstring& key) const noexcept {
+    static const std::wstring none;
+    auto found = std::lower_bound(entries_.begin(), entries_.end(), key, [](const ShortcutEntry* entry, const std::wstring& k) {
+        return compareJoined(entry->executable, entry->name, k, none) < 0;
+    });
+    if (found == entries_.end() || compareJoined((*found)->executable, (*found)->name, key, none) != 0) return nullptr;
+    return *found;
+}
 
 bool nameMatches(const std::wstring& text, const std::wstring& name, MatchMode mode) {
     return loweredNameMatches(text, asciiLower(text), name, mode);
@@ -31,13 +67,22 @@ int collectMatches(const ShortcutIndex& index, const std::wstring& text, MatchMo
     matches.clear();
     int count = 0;
     const std::wstring loweredText = asciiLower(text);
-    std::wstring key;
+    std::vector<const ShortcutEntry*>& entries = matches.entries_;
     for (const auto& [path, entry] : index) {
         if (!loweredNameMatches(text, loweredText, entry.name, mode)) continue;
-        key.assign(entry.executable).append(entry.name);
-        matches[key] = &entry;
+        entries.push_back(&entry);
         ++count;
     }
+    // The index comes in path order, which a stable sort keeps among equal keys: the last
+    // of each run has the greatest path and stays.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const ShortcutEntry* a, const ShortcutEntry* b) { return compareKeys(*a, *b) < 0; });
+    size_t kept = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i + 1 < entries.size() && compareKeys(*entries[i], *entries[i + 1]) == 0) continue;
+        entries[kept++] = entries[i];
+    }
+    entries.resize(kept);
     return count;
 }
 

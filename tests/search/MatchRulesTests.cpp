@@ -25,7 +25,7 @@ std::vector<std::wstring> matchedNames(const ShortcutIndex& index, const std::ws
     MatchSet matches;
     collectMatches(index, text, mode, matches);
     std::vector<std::wstring> names;
-    for (const auto& [key, e] : matches) names.push_back(e->name);
+    for (const ShortcutEntry* e : matches) names.push_back(e->name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -68,9 +68,24 @@ TEST(MatchRulesTest, OneProgramLinkedTwiceAppearsOnceButCountsTwice) {
     EXPECT_EQ(4, collectMatches(index, L"", MatchMode::All, matches));
     ASSERT_EQ(3u, matches.size());
     // Of two duplicates the one with the greater path remains.
-    EXPECT_EQ(L"C:\\User\\Start Menu\\Tool.lnk", matches.at(L"C:\\tool.exeTool.lnk")->path);
-    EXPECT_EQ(entryDisplayText(*matches.at(L"C:\\a\\readme.txtReadme.lnk")),
-              entryDisplayText(*matches.at(L"C:\\b\\readme.txtReadme.lnk")));
+    ASSERT_NE(nullptr, matches.find(L"C:\\tool.exeTool.lnk"));
+    EXPECT_EQ(L"C:\\User\\Start Menu\\Tool.lnk", matches.find(L"C:\\tool.exeTool.lnk")->path);
+    ASSERT_NE(nullptr, matches.find(L"C:\\a\\readme.txtReadme.lnk"));
+    ASSERT_NE(nullptr, matches.find(L"C:\\b\\readme.txtReadme.lnk"));
+    EXPECT_EQ(entryDisplayText(*matches.find(L"C:\\a\\readme.txtReadme.lnk")),
+              entryDisplayText(*matches.find(L"C:\\b\\readme.txtReadme.lnk")));
+    EXPECT_EQ(nullptr, matches.find(L"C:\\tool.exe"));
+}
+
+TEST(MatchRulesTest, KeyIsTheJoinedTextAndEntriesComeInKeyOrder) {
+    const ShortcutIndex index = indexOf({entry(L"y.lnk", L"C:\\x", L"C:\\M1"), entry(L".lnk", L"C:\\xy", L"C:\\M2"),
+                                         entry(L"b.lnk", L"C:\\a", L"C:\\M3"), entry(L"a.lnk", L"C:\\b", L"C:\\M4")});
+    MatchSet matches;
+    EXPECT_EQ(4, collectMatches(index, L"", MatchMode::All, matches));
+    std::vector<std::wstring> paths;
+    for (const ShortcutEntry* e : matches) paths.push_back(e->path);
+    // "C:\x" + "y.lnk" and "C:\xy" + ".lnk" are one key; the greater path stays.
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\M3\\b.lnk", L"C:\\M4\\a.lnk", L"C:\\M2\\.lnk"}), paths);
 }
 
 TEST(MatchRulesTest, DisplayTextIsNameWithoutExtensionAndHoldingFolder) {
