@@ -11,11 +11,14 @@
 ; Silent use: "kestrune-setup.exe /S [/D=folder]" and "uninstall.exe /S [/REMOVEUSERDATA]".
 ;
 ; Built by installer/CMakeLists.txt, which defines:
-;   KEST_X86_BIN, KEST_X64_BIN   the output folders of the two builds
+;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed
 ;   KEST_OUTFILE                 the setup program to write
 ;   KEST_ICON                    the icon of the setup program and of the uninstaller
 
 Unicode true
+; The product's setup program is "kestrune-setup.exe"; NSIS warns about every output name that
+; contains "setup" (Windows treats programs with such names specially).
+!pragma warning disable 9000
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin

@@ -22,5 +22,8 @@ mkdir -p "$(dirname "$prefix")"
 wineboot --init </dev/null >/dev/null 2>&1
 wineserver -w
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+wineserver -w
+# One server for the whole run: each test starts several programs.
 wineserver -p
+wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 timeout 600 wine "$tests" --gtest_color=no "$@" </dev/null
