@@ -579,6 +579,50 @@ TEST_F(SilentUninstallRemovingUserData, RemovesTheUserDataFolder) {
     EXPECT_FALSE(folderExists(userDataFolder()));
 }
 
+// ---------------------------------------------------------------------------------------------
+// A second silent install without a folder: an update of the installed version.
+
+class SilentUpdate : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        startedClean = nothingRegistered();
+        folder = L"C:\\Kest Update\\Kestrune";
+        first = install(folder);
+        update = install();
+        bandServer = stringValue(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + BandClassId + L"\\InProcServer32",
+                                 nullptr)
+                         .value_or(L"");
+        filesAfterUpdate = true;
+        for (const wchar_t* name : ProgramFiles) filesAfterUpdate = filesAfterUpdate && fileExists(folder + L"\\" + name);
+        defaultFolderUsed = folderExists(defaultInstallFolder());
+        removal = uninstall(folder);
+    }
+
+    static inline bool startedClean = false;
+    static inline std::wstring folder;
+    static inline RunOutcome first, update, removal;
+    static inline std::wstring bandServer;
+    static inline bool filesAfterUpdate = false;
+    static inline bool defaultFolderUsed = true;
+};
+
+TEST_F(SilentUpdate, GoesIntoTheInstalledFolder) {
+    EXPECT_TRUE(startedClean);
+    ASSERT_TRUE(first.ended && update.ended);
+    EXPECT_TRUE(everyProgramSucceeded(first)) << describe(first);
+    EXPECT_TRUE(everyProgramSucceeded(update)) << describe(update);
+    EXPECT_TRUE(filesAfterUpdate);
+    EXPECT_FALSE(defaultFolderUsed);
+    EXPECT_TRUE(sameText(folder + L"\\kestbar.dll", bandServer));
+}
+
+TEST_F(SilentUpdate, LeavesOneInstallationToRemove) {
+    ASSERT_TRUE(removal.ended);
+    EXPECT_TRUE(everyProgramSucceeded(removal)) << describe(removal);
+    EXPECT_FALSE(folderExists(folder));
+    EXPECT_TRUE(nothingRegistered());
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
