@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what the build and the tests need on Debian 12, when something is missing:
-# MinGW-w64 (posix threads), Wine with 32-bit support, Xvfb, CMake, Ninja, GoogleTest sources.
+# MinGW-w64 (posix threads), Wine with 32-bit support, Xvfb, CMake, Ninja, GoogleTest sources,
+# NSIS (the installer), chmcmd (the help file) and extract_chmLib with Python (the help test).
 set -eu
 
 need=""
@@ -17,6 +18,10 @@ have wine || need="$need wine"
 [ -x /usr/lib/wine/wine64 ] || need="$need wine64"
 [ -x /usr/lib/wine/wine ] || need="$need wine32:i386"
 [ -f /usr/src/googletest/CMakeLists.txt ] || need="$need googletest"
+have makensis || need="$need nsis"
+have chmcmd || need="$need fp-utils"
+have extract_chmLib || need="$need libchm-bin"
+have python3 || need="$need python3"
 
 [ -z "$need" ] && exit 0
 

@@ -1,0 +1,280 @@
+; Kestrune setup: installs the search bar (kestbar.dll), the context-menu extension
+; (kestshx.dll), the settings program, the help file and the contributors list into one
+; folder, registers both libraries with the shell, creates the folder the search bar keeps its
+; files in, adds Start Menu shortcuts and writes an uninstaller.
+;
+; The setup program itself is a 32-bit program. On 64-bit Windows, where Explorer is a 64-bit
+; process, it installs the x64 build, registers it with the native (64-bit) regsvr32 and keeps
+; its own entries in the 64-bit registry view; on 32-bit Windows it installs the x86 build and
+; registers it with the regsvr32 there.
+;
+; Silent use: "kestrune-setup.exe /S [/D=folder]" and "uninstall.exe /S [/REMOVEUSERDATA]".
+;
+; Built by installer/CMakeLists.txt, which defines:
+;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed
+;   KEST_OUTFILE                 the setup program to write
+;   KEST_ICON                    the icon of the setup program and of the uninstaller
+
+Unicode true
+; The product's setup program is "kestrune-setup.exe"; NSIS warns about every output name that
+; contains "setup" (Windows treats programs with such names specially).
+!pragma warning disable 9000
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+!include Sections.nsh
+!include ProgramFiles.nsh
+
+; The version the about box shows.
+!define KEST_VERSION "1.38"
+!define KEST_PUBLISHER "Brindlewood"
+!define KEST_WEB_PAGE "https://kestrune.brindlewood.example/"
+!define KEST_STARTMENU_FOLDER "Kestrune"
+!define KEST_UNINSTALLER "uninstall.exe"
+!define KEST_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrune"
+; The user's own data: the settings of all three programs, and the search bar's files.
+!define KEST_SETTINGS_KEY "Software\Brindlewood\Kestrune"
+!define KEST_DATA_FOLDER "Brindlewood\Kestrune"
+
+Name "Kestrune"
+OutFile "${KEST_OUTFILE}"
+BrandingText "Kestrune ${KEST_VERSION}"
+; No InstallDir: .onInit picks the default folder only when /D= gave none.
+ShowInstDetails show
+ShowUninstDetails show
+
+!define MUI_ICON "${KEST_ICON}"
+!define MUI_UNICON "${KEST_ICON}"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_SMALLDESC
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "Kestrune is installed"
+!define MUI_FINISHPAGE_TEXT "To show the search bar, right-click the taskbar, point to Toolbars and click Kestrune.$\r$\n$\r$\nThe context-menu commands appear the next time you right-click a file or a folder."
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\kesthelp.chm"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the help"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_COMPONENTS
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${KEST_VERSION}.0.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} ProductName "Kestrune"
+VIAddVersionKey /LANG=${LANG_ENGLISH} CompanyName "${KEST_PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} FileDescription "Kestrune Setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} FileVersion "${KEST_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} ProductVersion "${KEST_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} LegalCopyright "Copyright Brindlewood"
+
+; ---------------------------------------------------------------------------------------------
+; Steps used by the sections, one file or library each (see ProgramFiles.nsh for the lists).
+
+; Copies one file of ${KEST_SOURCE} into the program folder.
+!macro KestInstallFile NAME
+  StrCpy $R0 "${NAME}"
+  Call MoveAsideIfInUse
+  File "/oname=${NAME}" "${KEST_SOURCE}/${NAME}"
+!macroend
+
+!macro KestRegisterServer NAME
+  StrCpy $R0 "${NAME}"
+  Call RegisterServer
+!macroend
+
+!macro KestCreateShortcut NAME TARGET
+  CreateShortcut "$SMPROGRAMS\${KEST_STARTMENU_FOLDER}\${NAME}.lnk" "$INSTDIR\${TARGET}"
+!macroend
+
+!macro KestUnregisterServer NAME
+  StrCpy $R0 "${NAME}"
+  Call un.UnregisterServer
+!macroend
+
+; A library that Explorer still holds is deleted when Windows restarts.
+!macro KestRemoveFile NAME
+  Delete /REBOOTOK "$INSTDIR\${NAME}"
+!macroend
+
+!macro KestRemoveShortcut NAME TARGET
+  Delete "$SMPROGRAMS\${KEST_STARTMENU_FOLDER}\${NAME}.lnk"
+!macroend
+
+; ---------------------------------------------------------------------------------------------
+; Installer
+
+Section "Kestrune" SecProgram
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    !define /redef KEST_SOURCE "${KEST_X64_BIN}"
+    !insertmacro KestForEachProgramFile KestInstallFile
+  ${Else}
+    !define /redef KEST_SOURCE "${KEST_X86_BIN}"
+    !insertmacro KestForEachProgramFile KestInstallFile
+  ${EndIf}
+  WriteUninstaller "$INSTDIR\${KEST_UNINSTALLER}"
+  Call WriteUninstallEntry
+  !insertmacro KestForEachServer KestRegisterServer
+  ; The search bar keeps its index and launch history here and never creates the folder.
+  SetShellVarContext current
+  CreateDirectory "$APPDATA\${KEST_DATA_FOLDER}"
+SectionEnd
+
+Section "Start Menu shortcuts" SecShortcuts
+  SetShellVarContext all
+  CreateDirectory "$SMPROGRAMS\${KEST_STARTMENU_FOLDER}"
+  !insertmacro KestForEachShortcut KestCreateShortcut
+SectionEnd
+
+LangString DESC_SecProgram ${LANG_ENGLISH} "The search bar for the taskbar, the context-menu commands, the settings program and the help."
+LangString DESC_SecShortcuts ${LANG_ENGLISH} "Kestrune Settings and Kestrune Help in the Start Menu of all users."
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} $(DESC_SecProgram)
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} $(DESC_SecShortcuts)
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function .onInit
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ; An update goes where the installed version is.
+    ReadRegStr $R0 HKLM "${KEST_UNINSTALL_KEY}" "InstallLocation"
+    ${If} $R0 != ""
+      StrCpy $INSTDIR $R0
+    ${ElseIf} ${RunningX64}
+      StrCpy $INSTDIR "$PROGRAMFILES64\Kestrune"
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\Kestrune"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; $R0: a file name in the program folder. A library that Explorer has loaded cannot be
+; overwritten, but it can be renamed: it is moved aside and deleted when Windows restarts.
+Function MoveAsideIfInUse
+  ${IfNot} ${FileExists} "$INSTDIR\$R0"
+    Return
+  ${EndIf}
+  ClearErrors
+  Delete "$INSTDIR\$R0"
+  ${If} ${Errors}
+    GetTempFileName $R1 "$INSTDIR"
+    Delete "$R1"
+    Rename "$INSTDIR\$R0" "$R1"
+    Delete /REBOOTOK "$R1"
+  ${EndIf}
+FunctionEnd
+
+; $R0: a library in the program folder. Runs its DllRegisterServer through the regsvr32 of the
+; system's own bitness; a failure stops the installation.
+Function RegisterServer
+  StrCpy $R1 ""
+  ClearErrors
+  ${If} ${RunningX64}
+    ${DisableX64FSRedirection}
+  ${EndIf}
+  ExecWait '"$SYSDIR\regsvr32.exe" /s "$INSTDIR\$R0"' $R1
+  ${If} ${RunningX64}
+    ${EnableX64FSRedirection}
+  ${EndIf}
+  ${If} ${Errors}
+  ${OrIf} $R1 != 0
+    DetailPrint "Registering $R0 failed ($R1)."
+    MessageBox MB_OK|MB_ICONSTOP "Kestrune could not register $INSTDIR\$R0 with Windows (regsvr32 ended with $R1)." /SD IDOK
+    Abort
+  ${EndIf}
+  DetailPrint "Registered $R0."
+FunctionEnd
+
+Function WriteUninstallEntry
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "DisplayName" "Kestrune"
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "DisplayVersion" "${KEST_VERSION}"
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "Publisher" "${KEST_PUBLISHER}"
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "URLInfoAbout" "${KEST_WEB_PAGE}"
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kestconf.exe,0"
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${KEST_UNINSTALLER}"'
+  WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${KEST_UNINSTALLER}" /S'
+  WriteRegDWORD HKLM "${KEST_UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${KEST_UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
+  WriteRegDWORD HKLM "${KEST_UNINSTALL_KEY}" "EstimatedSize" $R0
+FunctionEnd
+
+; ---------------------------------------------------------------------------------------------
+; Uninstaller
+
+Section "un.Kestrune" SecUnProgram
+  SectionIn RO
+  !insertmacro KestForEachServer KestUnregisterServer
+  !insertmacro KestForEachProgramFile KestRemoveFile
+  Delete "$INSTDIR\${KEST_UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
+  SetShellVarContext all
+  !insertmacro KestForEachShortcut KestRemoveShortcut
+  RMDir "$SMPROGRAMS\${KEST_STARTMENU_FOLDER}"
+  DeleteRegKey HKLM "${KEST_UNINSTALL_KEY}"
+SectionEnd
+
+; Only the settings and files of the user who runs the uninstaller.
+Section /o "un.My settings and files" SecUnUserData
+  SetShellVarContext current
+  DeleteRegKey HKCU "${KEST_SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "Software\Brindlewood"
+  RMDir /r "$APPDATA\${KEST_DATA_FOLDER}"
+  RMDir "$APPDATA\Brindlewood"
+SectionEnd
+
+LangString DESC_SecUnProgram ${LANG_ENGLISH} "Unregisters Kestrune and removes its program folder and Start Menu shortcuts."
+LangString DESC_SecUnUserData ${LANG_ENGLISH} "Also deletes your Kestrune settings and the search bar's files (index and launch history)."
+
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecUnProgram} $(DESC_SecUnProgram)
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecUnUserData} $(DESC_SecUnUserData)
+!insertmacro MUI_UNFUNCTION_DESCRIPTION_END
+
+Function un.onInit
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/REMOVEUSERDATA" $R1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SecUnUserData}
+  ${EndIf}
+FunctionEnd
+
+; $R0: a library in the program folder. Runs its DllUnregisterServer; a failure is reported in
+; the details and the removal goes on.
+Function un.UnregisterServer
+  StrCpy $R1 ""
+  ClearErrors
+  ${If} ${RunningX64}
+    ${DisableX64FSRedirection}
+  ${EndIf}
+  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$INSTDIR\$R0"' $R1
+  ${If} ${RunningX64}
+    ${EnableX64FSRedirection}
+  ${EndIf}
+  ${If} ${Errors}
+  ${OrIf} $R1 != 0
+    DetailPrint "Unregistering $R0 failed ($R1)."
+  ${Else}
+    DetailPrint "Unregistered $R0."
+  ${EndIf}
+FunctionEnd
