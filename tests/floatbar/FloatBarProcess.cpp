@@ -163,10 +163,11 @@ HWND focusedWindow(HWND window) {
     return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
-void writeShortcut(const std::wstring& path, const std::wstring& target) {
+void writeShortcut(const std::wstring& path, const std::wstring& target, const std::wstring& arguments) {
     ComPtr<IShellLinkW> link;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid()));
     link->SetPath(target.c_str());
+    if (!arguments.empty()) link->SetArguments(arguments.c_str());
     auto file = link.query<IPersistFile>();
     ASSERT_TRUE(file);
     ASSERT_EQ(S_OK, file->Save(path.c_str(), TRUE));

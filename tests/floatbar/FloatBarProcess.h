@@ -63,7 +63,7 @@ RECT windowRect(HWND window);
 // The window with the keyboard focus on the thread of window, which may be another process's.
 HWND focusedWindow(HWND window);
 
-void writeShortcut(const std::wstring& path, const std::wstring& target);
+void writeShortcut(const std::wstring& path, const std::wstring& target, const std::wstring& arguments = L"");
 std::wstring tempFolder(const wchar_t* name);
 void removeTree(const std::wstring& path);
 void setSettingDword(const wchar_t* name, DWORD value);

@@ -249,6 +249,48 @@ TEST_F(FloatBarProgram, TheHotKeyShowsAHiddenBarWithTheFocusInTheSearchBox) {
     EXPECT_TRUE(waitFor([edit] { return focusedWindow(edit) == edit; }, 10000));
 }
 
+TEST_F(FloatBarProgram, KeyboardTypingGoesThroughTheHostAndEnterLaunches) {
+    // A program whose start leaves a file behind.
+    const std::wstring marker = startMenu + L"\\launched.txt";
+    writeShortcut(startMenu + L"\\Marker Maker.lnk", systemFile(L"cmd.exe"),
+                  L"/c echo launched> \"" + marker + L"\"");
+    startAndLoad(first);
+    // Keys of the keyboard pass the host's message loop, which offers them to the band.
+    std::vector<INPUT> keys;
+    for (WORD key : {WORD('M'), WORD('A'), WORD('R'), WORD('K'), WORD(VK_RETURN)}) {
+        INPUT press{};
+        press.type = INPUT_KEYBOARD;
+        press.ki.wVk = key;
+        keys.push_back(press);
+        press.ki.dwFlags = KEYEVENTF_KEYUP;
+        keys.push_back(press);
+    }
+    ASSERT_EQ(SendInput(8, keys.data(), sizeof(INPUT)), 8u);
+    const HWND box = windows.box;
+    ASSERT_TRUE(waitFor([box] { return contains(listItems(box), shown(L"Marker Maker")); }, 10000));
+    ASSERT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(SendInput(2, keys.data() + 8, sizeof(INPUT)), 2u);
+    EXPECT_TRUE(waitFor([&marker] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        << "Enter started the selected shortcut's program";
+    const HWND edit = windows.edit;
+    EXPECT_TRUE(waitFor([edit] { return GetWindowTextLengthW(edit) == 0; }, 10000)) << "the box is emptied";
+    const std::wstring history = dataFolder + L"\\historymapdata.xml";
+    EXPECT_TRUE(waitFor([&history] { return GetFileAttributesW(history.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        << "the launch was counted";
+}
+
+TEST_F(FloatBarProgram, ADisplayChangeBringsTheStripBackIntoView) {
+    startAndLoad(first);
+    // As when the monitor the strip stood on is removed while it runs.
+    SetWindowPos(windows.strip, nullptr, 3000, 2500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(windowRect(windows.strip).left, 3000);
+    SendMessageW(windows.strip, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN),
+                                                               GetSystemMetrics(SM_CYSCREEN)));
+    const RECT strip = windowRect(windows.strip), work = workArea();
+    EXPECT_EQ(strip.right, work.right);
+    EXPECT_EQ(strip.bottom, work.bottom);
+}
+
 TEST_F(FloatBarProgram, SettingsStartsTheSettingsProgramBesideIt) {
     startAndLoad(first);
     PostMessageW(windows.strip, WM_COMMAND, OpenSettingsCommandId, 0);
