@@ -269,11 +269,17 @@ TEST_F(FloatBarProgram, KeyboardTypingGoesThroughTheHostAndEnterLaunches) {
     const HWND box = windows.box;
     ASSERT_TRUE(waitFor([box] { return contains(listItems(box), shown(L"Marker Maker")); }, 10000));
     ASSERT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+    // Enter goes when the user would press it: every key taken, the first item chosen and shown.
+    const size_t chosenLength = shown(L"Marker Maker").size();
+    ASSERT_TRUE(waitFor([box, chosenLength] {
+        return static_cast<size_t>(SendMessageW(box, WM_GETTEXTLENGTH, 0, 0)) == chosenLength &&
+               SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    }, 10000));
     ASSERT_EQ(SendInput(2, keys.data() + 8, sizeof(INPUT)), 2u);
     EXPECT_TRUE(waitFor([&marker] { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }))
         << "Enter started the selected shortcut's program";
-    const HWND edit = windows.edit;
-    EXPECT_TRUE(waitFor([edit] { return GetWindowTextLengthW(edit) == 0; }, 10000)) << "the box is emptied";
+    EXPECT_TRUE(waitFor([box] { return SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 0; }, 10000))
+        << "the box is emptied";
     const std::wstring history = dataFolder + L"\\historymapdata.xml";
     EXPECT_TRUE(waitFor([&history] { return GetFileAttributesW(history.c_str()) != INVALID_FILE_ATTRIBUTES; }))
         << "the launch was counted";
