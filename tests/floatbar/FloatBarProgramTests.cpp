@@ -83,8 +83,16 @@ protected:
     }
     // Clears the search box (Escape) and types text; the list it gives.
     std::vector<std::wstring> search(const std::wstring& text) {
-        typeInto(windows.edit, std::wstring(1, wchar_t{27}) + text);
-        return listItems(windows.box);
+        std::vector<std::wstring> items;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (focusedWindow(windows.edit) != windows.edit) bringFocusToSearchBox();
+            typeInto(windows.edit, std::wstring(1, wchar_t{27}) + text);
+            items = listItems(windows.box);
+            // Wine without a window manager may take the activation away a moment after it
+            // gave it; the box then empties itself, as on any loss of the focus.
+            if (focusedWindow(windows.edit) == windows.edit) break;
+        }
+        return items;
     }
     // A press, a move and a release of the left button with the cursor moved by (dx, dy),
     // starting at x pixels from the strip's left end. The strip moves under the cursor, so
