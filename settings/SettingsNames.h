@@ -1,5 +1,6 @@
 #pragma once
-// The search bar's registry names, shared by the band and the settings program.
+// The registry names of the search bar, shared by the band, the settings program and the
+// floating bar.
 
 namespace kest {
 
@@ -19,6 +20,11 @@ constexpr const wchar_t* UsingWindowsColors = L"usingWindosColors";  // spelled 
 constexpr const wchar_t* HotKeyVirtualKey = L"hotkeyVKey";
 constexpr const wchar_t* HotKeyModifiers = L"hotkeyMod";
 constexpr const wchar_t* HotKeyDisable = L"hotkeyDisable";
+// The floating bar (kestfloat): its window's left and top edge in virtual-screen
+// coordinates and its width in pixels, REG_DWORD holding a signed 32-bit number.
+constexpr const wchar_t* FloatingBarLeft = L"floatingBarLeft";
+constexpr const wchar_t* FloatingBarTop = L"floatingBarTop";
+constexpr const wchar_t* FloatingBarWidth = L"floatingBarWidth";
 }  // namespace SettingName
 
 }  // namespace kest

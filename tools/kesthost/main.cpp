@@ -2,7 +2,7 @@
 // bottom of the screen. "--seconds N" closes it after N seconds (0: when the strip closes).
 // Exit code 0 when every step succeeded and the band module may unload at the end.
 #include "BandIdentity.h"
-#include "CHostSite.h"
+#include "CHostedBand.h"
 #include "CHostStrip.h"
 #include "ComPtr.h"
 #include <shlobj.h>
@@ -67,6 +67,19 @@ HRESULT moduleCanUnload() {
     return canUnload ? canUnload() : E_FAIL;
 }
 
+// Like the taskbar, the host moves the focus on when the band gives it back.
+class HostFocus : public HostSiteEvents {
+public:
+    explicit HostFocus(HWND nextFocus) noexcept : nextFocus_(nextFocus) {}
+    void OnBandFocusChange(bool focused) override {
+        report("band reports focus %s", focused ? "gained" : "given back");
+        if (!focused && nextFocus_) SetFocus(nextFocus_);
+    }
+
+private:
+    HWND nextFocus_;
+};
+
 int runHost(int seconds) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     CHostStrip strip;
@@ -74,47 +87,47 @@ int runHost(int seconds) {
         report("cannot create the strip window");
         return 2;
     }
+    HostFocus focus(strip.startButton());
     int exitCode = 0;
     {
-        ComPtr<IDeskBand> band;
-        HRESULT result = createInstance(CLSID_KestDeskBand, IID_IDeskBand, band);
-        if (FAILED(result) || !band) {
+        ComPtr<IUnknown> object;
+        HRESULT result = createInstance(CLSID_KestDeskBand, IID_IUnknown, object);
+        if (FAILED(result) || !object) {
             report("CoCreateInstance of the band failed: 0x%08lx", static_cast<unsigned long>(result));
             strip.destroy();
             return 2;
         }
         report("band created");
-        ComPtr<IObjectWithSite> withSite = band.query<IObjectWithSite>();
-        ComPtr<IInputObject> input = band.query<IInputObject>();
-        if (!withSite || !input) {
-            report("the band lacks IObjectWithSite or IInputObject");
+        CHostedBand band;
+        result = band.open(object.get(), strip.hwnd(), &focus);
+        object.reset();
+        if (result == E_NOINTERFACE) {
+            report("the band lacks IDeskBand, IObjectWithSite or IInputObject");
             strip.destroy();
             return 2;
         }
-        ComPtr<CHostSite> site = ComPtr<CHostSite>::attach(new CHostSite(strip.hwnd(), strip.startButton()));
-        result = withSite->SetSite(static_cast<IOleWindow*>(site.get()));
         report("SetSite: 0x%08lx", static_cast<unsigned long>(result));
-        if (FAILED(result)) exitCode = 2;
+        if (FAILED(result)) {
+            strip.destroy();
+            return 2;
+        }
 
         DESKBANDINFO info{};
-        info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS |
-                      DBIM_BKCOLOR;
-        result = band->GetBandInfo(0, DBIF_VIEWMODE_NORMAL, &info);
+        result = band.bandInfo(DBIF_VIEWMODE_NORMAL, info);
         report("GetBandInfo: 0x%08lx, minimum %ld x %ld, mode flags 0x%lx", static_cast<unsigned long>(result),
                info.ptMinSize.x, info.ptMinSize.y, info.dwModeFlags);
 
-        HWND bandWindow = nullptr;
-        band->GetWindow(&bandWindow);
+        const HWND bandWindow = band.window();
         strip.placeBand(bandWindow, info.ptMinSize.y > 0 ? info.ptMinSize.y : 22);
         ShowWindow(strip.hwnd(), SW_SHOWNA);
-        band->ShowDW(TRUE);
-        input->UIActivateIO(TRUE, nullptr);
+        band.show(true);
+        band.activate();
         if (seconds > 0) SetTimer(strip.hwnd(), CHostStrip::CloseTimer, static_cast<UINT>(seconds) * 1000, nullptr);
 
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && input->HasFocusIO() == S_OK &&
-                input->TranslateAcceleratorIO(&message) == S_OK) {
+            if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && band.hasFocus() &&
+                band.translateAccelerator(message)) {
                 continue;
             }
             TranslateMessage(&message);
@@ -122,13 +135,8 @@ int runHost(int seconds) {
             // Closing the strip ends the loop; the band is closed below, then the strip destroyed.
         }
         if (bandWindow && IsWindow(bandWindow)) reportDropDown(bandWindow);
-        report("band window %s, %d focus report(s)", bandWindow ? "shown" : "missing", site->focusReports());
-        band->CloseDW(0);
-        withSite->SetSite(nullptr);
-        input.reset();
-        withSite.reset();
-        band.reset();  // the last reference
-        site.reset();
+        report("band window %s, %d focus report(s)", bandWindow ? "shown" : "missing", band.site()->focusReports());
+        band.close();
     }
     const HRESULT canUnload = moduleCanUnload();
     report("DllCanUnloadNow after the last Release: %s", canUnload == S_OK ? "S_OK" : "S_FALSE");

@@ -1,5 +1,5 @@
 #pragma once
-// The host's site object, given to the band with SetSite: the strip's window, focus
+// A desk band host's site object, given to the band with SetSite: the host's window, focus
 // reports, and the services a taskbar offers.
 #include "ComObject.h"
 #include <servprov.h>
@@ -7,10 +7,21 @@
 
 namespace kest {
 
+// What the host hears from its site.
+class HostSiteEvents {
+public:
+    // The band reported that it took (true) or gave back (false) the keyboard focus.
+    virtual void OnBandFocusChange(bool focused) = 0;
+
+protected:
+    ~HostSiteEvents() = default;
+};
+
 class CHostSite : public ComObject<CHostSite, IOleWindow, IInputObjectSite, IServiceProvider> {
 public:
-    // strip: the window the band becomes a child of; nextFocus takes the focus the band gives back.
-    CHostSite(HWND strip, HWND nextFocus) noexcept : strip_(strip), nextFocus_(nextFocus) {}
+    // window: the one the band becomes a child of; events may be null and must outlive the
+    // site or be disconnected first.
+    CHostSite(HWND window, HostSiteEvents* events) noexcept : window_(window), events_(events) {}
     static const InterfaceEntry* interfaceTable() noexcept;
 
     STDMETHODIMP GetWindow(HWND* window) override;
@@ -19,12 +30,18 @@ public:
     // Answers the site's own interfaces for the services named like them; nothing else.
     STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** out) override;
 
+    // The host stops listening: a band that still holds the site reaches no window and no host.
+    void disconnect() noexcept {
+        window_ = nullptr;
+        events_ = nullptr;
+    }
+
     bool bandHasFocus() const noexcept { return bandHasFocus_; }
     int focusReports() const noexcept { return focusReports_; }
 
 private:
-    HWND strip_;
-    HWND nextFocus_;
+    HWND window_;
+    HostSiteEvents* events_;
     bool bandHasFocus_ = false;
     int focusReports_ = 0;
 };

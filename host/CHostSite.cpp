@@ -1,5 +1,4 @@
 #include "CHostSite.h"
-#include <cstdio>
 
 namespace kest {
 
@@ -15,17 +14,14 @@ const InterfaceEntry* CHostSite::interfaceTable() noexcept {
 
 STDMETHODIMP CHostSite::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
-    *window = strip_;
-    return strip_ ? S_OK : E_FAIL;
+    *window = window_;
+    return window_ ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CHostSite::OnFocusChangeIS(IUnknown*, BOOL focused) {
     ++focusReports_;
     bandHasFocus_ = focused != FALSE;
-    std::printf("kesthost: band reports focus %s\n", focused ? "gained" : "given back");
-    std::fflush(stdout);
-    // Like the taskbar, the host moves the focus on when the band gives it back.
-    if (!focused && nextFocus_) SetFocus(nextFocus_);
+    if (events_) events_->OnBandFocusChange(bandHasFocus_);
     return S_OK;
 }
 

@@ -1,0 +1,46 @@
+// kestfloat: the floating bar, for taskbars that host no desk bands. It loads the band
+// module beside it, hosts the band in its strip and runs until "Exit".
+// Exit codes (FloatBarIdentity.h): 0 the band was closed and its module reported that it may
+// unload; 1 another instance runs and was shown; 2 the band could not be hosted; 3 the band
+// module still had live objects after the last Release.
+#include "BandIdentity.h"
+#include "CFloatBarWnd.h"
+#include "FloatBarIdentity.h"
+#include "FloatBarInstance.h"
+#include "ProgramFolder.h"
+#include <commctrl.h>
+
+using namespace kest;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    FloatBarInstance single;
+    if (!single.first()) {
+        showRunningInstance(5000);
+        return ExitAlreadyRunning;
+    }
+    ComInitialization com;
+    if (FAILED(com.result())) return ExitBandUnavailable;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    // The copy beside the program, unregistered or not: always the version installed with it.
+    CBandModuleFile module;  // outlives the window, which holds the band
+    if (!module.load(programFolder() + L"kestbar.dll")) return ExitBandUnavailable;
+    {
+        CFloatBarWnd bar;
+        if (!bar.create(instance)) return ExitBandUnavailable;
+        {
+            ComPtr<IUnknown> band;
+            if (FAILED(module.createObject(CLSID_KestDeskBand, band)) || FAILED(bar.hostBand(band.get())))
+                return ExitBandUnavailable;
+        }
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (bar.preTranslateMessage(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        bar.closeBand();
+    }
+    return module.unloadIfUnused() == S_OK ? ExitClosedCleanly : ExitBandStillInUse;
+}
