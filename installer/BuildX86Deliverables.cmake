@@ -12,7 +12,7 @@ if(NOT EXISTS ${BUILD_DIR}/CMakeCache.txt)
         message(FATAL_ERROR "configuring the x86 preset failed")
     endif()
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target kestbar kestshx kestconf kesthelp
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target kestbar kestshx kestconf kestfloat kesthelp
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "building the x86 deliverables in ${BUILD_DIR} failed")

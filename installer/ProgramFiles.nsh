@@ -6,6 +6,7 @@
   !insertmacro ${DO} kestbar.dll
   !insertmacro ${DO} kestshx.dll
   !insertmacro ${DO} kestconf.exe
+  !insertmacro ${DO} kestfloat.exe
   !insertmacro ${DO} kesthelp.chm
   !insertmacro ${DO} contributors.txt
 !macroend
@@ -21,5 +22,6 @@
 ; shortcut's name (without ".lnk") and the installed file it opens.
 !macro KestForEachShortcut DO
   !insertmacro ${DO} "Kestrune Settings" kestconf.exe
+  !insertmacro ${DO} "Kestrune Floating Bar" kestfloat.exe
   !insertmacro ${DO} "Kestrune Help" kesthelp.chm
 !macroend

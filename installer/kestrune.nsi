@@ -8,7 +8,12 @@
 ; its own entries in the 64-bit registry view; on 32-bit Windows it installs the x86 build and
 ; registers it with the regsvr32 there.
 ;
-; Silent use: "kestrune-setup.exe /S [/D=folder]" and "uninstall.exe /S [/REMOVEUSERDATA]".
+; The floating bar (kestfloat.exe) hosts the search bar where the taskbar cannot (Windows 11).
+; Starting it with Windows is an option, on by default from Windows 11 (build 22000) on; the
+; options /AUTOSTART and /NOAUTOSTART choose it for a silent installation.
+;
+; Silent use: "kestrune-setup.exe /S [/AUTOSTART|/NOAUTOSTART] [/D=folder]" and
+; "uninstall.exe /S [/REMOVEUSERDATA]".
 ;
 ; Built by installer/CMakeLists.txt, which defines:
 ;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed
@@ -28,6 +33,7 @@ RequestExecutionLevel admin
 !include x64.nsh
 !include FileFunc.nsh
 !include Sections.nsh
+!include WinVer.nsh
 !include ProgramFiles.nsh
 
 ; The version the about box shows.
@@ -40,6 +46,9 @@ RequestExecutionLevel admin
 ; The user's own data: the settings of all three programs, and the search bar's files.
 !define KEST_SETTINGS_KEY "Software\Brindlewood\Kestrune"
 !define KEST_DATA_FOLDER "Brindlewood\Kestrune"
+; The per-user Run value that starts the floating bar when the user signs in.
+!define KEST_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define KEST_RUN_VALUE "Kestrune Floating Bar"
 
 Name "Kestrune"
 OutFile "${KEST_OUTFILE}"
@@ -138,12 +147,19 @@ Section "Start Menu shortcuts" SecShortcuts
   !insertmacro KestForEachShortcut KestCreateShortcut
 SectionEnd
 
+; For the user who runs the setup program, like the data folder.
+Section /o "Start the floating bar with Windows" SecAutoStart
+  WriteRegStr HKCU "${KEST_RUN_KEY}" "${KEST_RUN_VALUE}" '"$INSTDIR\kestfloat.exe"'
+SectionEnd
+
 LangString DESC_SecProgram ${LANG_ENGLISH} "The search bar for the taskbar, the context-menu commands, the settings program and the help."
-LangString DESC_SecShortcuts ${LANG_ENGLISH} "Kestrune Settings and Kestrune Help in the Start Menu of all users."
+LangString DESC_SecShortcuts ${LANG_ENGLISH} "Kestrune Settings, Kestrune Floating Bar and Kestrune Help in the Start Menu of all users."
+LangString DESC_SecAutoStart ${LANG_ENGLISH} "Starts the floating bar, the search bar for taskbars without toolbars (Windows 11), when you sign in."
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} $(DESC_SecProgram)
   !insertmacro MUI_DESCRIPTION_TEXT ${SecShortcuts} $(DESC_SecShortcuts)
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutoStart} $(DESC_SecAutoStart)
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
@@ -160,6 +176,23 @@ Function .onInit
     ${Else}
       StrCpy $INSTDIR "$PROGRAMFILES\Kestrune"
     ${EndIf}
+  ${EndIf}
+  ; The taskbar of Windows 11 hosts no toolbars: there the floating bar starts with Windows
+  ; unless the user says otherwise.
+  ${WinVerGetBuild} $R0
+  ${If} $R0 >= 22000
+    !insertmacro SelectSection ${SecAutoStart}
+  ${EndIf}
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/AUTOSTART" $R1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SecAutoStart}
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/NOAUTOSTART" $R1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SecAutoStart}
   ${EndIf}
 FunctionEnd
 
@@ -220,6 +253,8 @@ FunctionEnd
 
 Section "un.Kestrune" SecUnProgram
   SectionIn RO
+  Call un.CloseFloatingBar
+  DeleteRegValue HKCU "${KEST_RUN_KEY}" "${KEST_RUN_VALUE}"
   !insertmacro KestForEachServer KestUnregisterServer
   !insertmacro KestForEachProgramFile KestRemoveFile
   Delete "$INSTDIR\${KEST_UNINSTALLER}"
@@ -277,4 +312,24 @@ Function un.UnregisterServer
   ${Else}
     DetailPrint "Unregistered $R0."
   ${EndIf}
+FunctionEnd
+
+; A running floating bar holds kestfloat.exe and the search bar's library: ask it to exit
+; (its "Exit" command) and give it a few seconds to release the band.
+Function un.CloseFloatingBar
+  StrCpy $R1 0
+  ${Do}
+    FindWindow $R0 "KestruneFloatingBar"
+    ${If} $R0 == 0
+      ${Break}
+    ${EndIf}
+    ${If} $R1 == 0
+      SendMessage $R0 ${WM_COMMAND} 4003 0 /TIMEOUT=5000
+    ${EndIf}
+    IntOp $R1 $R1 + 1
+    ${If} $R1 > 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Loop}
 FunctionEnd

@@ -27,6 +27,7 @@ REQUIRED_TOPICS = {
     "index.htm": "Kestrune",
     "installing.htm": "Installing and removing Kestrune",
     "toolbar.htm": "Adding the search bar to the taskbar",
+    "floatbar.htm": "The floating bar",
     "typing.htm": "Typing and the three match modes",
     "folderhistory.htm": "Folder items and history items",
     "autoselect.htm": "Auto-selection",
@@ -285,6 +286,21 @@ class CompiledHelpFile(unittest.TestCase):
         removing = self.section_text("installing.htm", "uninstall")
         self.assertIn("uninstall.exe", removing)
         self.assertIn("HKEY_CURRENT_USER\\Software\\Brindlewood\\Kestrune", removing)
+
+    def test_floating_bar_topic_names_its_menu_and_its_start_with_windows_option(self):
+        source = read_source("floatbar", "FloatBarMenu.cpp")
+        items = re.findall(r'CommandId,\s*L"([^"]+)"', source)
+        self.assertEqual(3, len(items))
+        icon = self.section_text("floatbar.htm", "icon")
+        for item in items:
+            with self.subTest(item=item):
+                self.assertIn(item, icon)
+        installer = read_source("installer", "kestrune.nsi")
+        option = re.search(r'Section\s+(?:/o\s+)?"(Start the floating bar with Windows)"', installer).group(1)
+        self.assertIn(option, self.section_text("floatbar.htm", "starting"))
+        shortcut = re.search(r'"(Kestrune Floating Bar)" kestfloat.exe', read_source("installer", "ProgramFiles.nsh"))
+        self.assertIsNotNone(shortcut)
+        self.assertIn(shortcut.group(1), self.section_text("floatbar.htm", "starting"))
 
 
 if __name__ == "__main__":

@@ -30,10 +30,14 @@ constexpr wchar_t DeskBandCategory[] = L"{00021492-0000-0000-C000-000000000046}"
 constexpr wchar_t ApprovedKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrune";
 constexpr wchar_t SettingsKey[] = L"Software\\Brindlewood\\Kestrune";
-constexpr const wchar_t* ProgramFiles[] = {L"kestbar.dll", L"kestshx.dll", L"kestconf.exe", L"kesthelp.chm",
-                                           L"contributors.txt"};
+constexpr const wchar_t* ProgramFiles[] = {L"kestbar.dll",  L"kestshx.dll",  L"kestconf.exe",
+                                           L"kestfloat.exe", L"kesthelp.chm", L"contributors.txt"};
 constexpr const wchar_t* Shortcuts[][2] = {{L"Kestrune Settings.lnk", L"kestconf.exe"},
+                                           {L"Kestrune Floating Bar.lnk", L"kestfloat.exe"},
                                            {L"Kestrune Help.lnk", L"kesthelp.chm"}};
+// The per-user value that starts the floating bar with Windows.
+constexpr const wchar_t* RunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* RunValue = L"Kestrune Floating Bar";
 // What a child process reports when the object came from another module than the expected one.
 constexpr DWORD WrongModuleExitCode = 2;
 // A guard against a hanging setup program, not a speed requirement.
@@ -260,8 +264,9 @@ std::wstring defaultInstallFolder() { return folderPath(CSIDL_PROGRAM_FILES) + L
 std::wstring userDataFolder() { return folderPath(CSIDL_APPDATA) + L"\\Brindlewood\\Kestrune"; }
 std::wstring shortcutFolder() { return folderPath(CSIDL_COMMON_PROGRAMS) + L"\\Kestrune"; }
 
-RunOutcome install(const std::wstring& folder = std::wstring()) {
+RunOutcome install(const std::wstring& folder = std::wstring(), const wchar_t* options = L"") {
     std::wstring command = L"\"" + setupProgram() + L"\" /S";
+    if (*options) command += std::wstring(L" ") + options;
     // /D= comes last and is not quoted, even with blanks in it.
     if (!folder.empty()) command += L" /D=" + folder;
     return runToCompletion(command);
@@ -461,6 +466,28 @@ TEST_F(SilentInstall, AddsTheUninstallEntry) {
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, UninstallKey, KEY_WOW64_32KEY));
 }
 
+// The build number Windows reports, without the compatibility shims of GetVersionEx.
+DWORD windowsBuild() {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto getVersion = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info{sizeof(info)};
+    return getVersion && getVersion(&info) == 0 ? info.dwBuildNumber : 0;
+}
+
+TEST_F(SilentInstall, StartsTheFloatingBarWithWindowsByDefaultOnlyFromWindows11) {
+    const DWORD build = windowsBuild();
+    ASSERT_GT(build, 0u);
+    const auto run = stringValue(HKEY_CURRENT_USER, RunKey, RunValue);
+    if (build >= 22000) {
+        ASSERT_TRUE(run);
+        EXPECT_EQ(L"\"" + installed(L"kestfloat.exe") + L"\"", *run);
+    } else {
+        EXPECT_FALSE(run) << "build " << build;
+    }
+    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, peMachine(installed(L"kestfloat.exe")));
+}
+
 // ---------------------------------------------------------------------------------------------
 // After a silent install into a chosen folder and a silent uninstall.
 
@@ -470,7 +497,8 @@ protected:
         startedClean = nothingRegistered();
         seedUserSettings();
         folder = L"C:\\Kest Test\\Kestrune";
-        const RunOutcome installed = install(folder);
+        const RunOutcome installed = install(folder, L"/AUTOSTART");
+        runValueAfterInstall = stringValue(HKEY_CURRENT_USER, RunKey, RunValue).value_or(L"");
         installSucceeded = installed.ended && installed.exitCode == 0;
         installedInChosenFolder = fileExists(folder + L"\\kestbar.dll") &&
                                   !folderExists(defaultInstallFolder());
@@ -484,6 +512,7 @@ protected:
     static inline bool installSucceeded = false;
     static inline bool installedInChosenFolder = false;
     static inline bool bandCreatableBefore = false;
+    static inline std::wstring runValueAfterInstall;
     static inline std::wstring folder;
     static inline std::wstring userFile;
     static inline RunOutcome outcome;
@@ -530,6 +559,11 @@ TEST_F(SilentUninstall, RemovesTheShortcutsAndTheUninstallEntry) {
     for (const auto& shortcut : Shortcuts) EXPECT_FALSE(fileExists(shortcutFolder() + L"\\" + shortcut[0]));
     EXPECT_FALSE(folderExists(shortcutFolder()));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+}
+
+TEST_F(SilentUninstall, RemovesTheFloatingBarsStartWithWindows) {
+    EXPECT_EQ(L"\"" + folder + L"\\kestfloat.exe\"", runValueAfterInstall) << "chosen with /AUTOSTART";
+    EXPECT_FALSE(stringValue(HKEY_CURRENT_USER, RunKey, RunValue));
 }
 
 TEST_F(SilentUninstall, LeavesTheUserSettingsUntouched) { expectUserSettingsKept(); }
