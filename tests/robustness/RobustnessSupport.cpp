@@ -214,6 +214,13 @@ Figures runSurface(const std::string& name, std::uint64_t total, DWORD stuckSeco
                 figures.notes.push_back(note);
             }
             break;
+        } else if (exitCode == 1) {
+            // A failed assertion ended the attack early (its set-up, most likely): not a
+            // crash, and running it again would fail the same way.
+            ++figures.wrong;
+            snprintf(note, sizeof(note), "the attack stopped at input %ld on a failed check", current);
+            figures.notes.push_back(note);
+            break;
         } else {
             ++figures.crashes;
             ++figures.inputs;
