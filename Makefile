@@ -1,12 +1,16 @@
 # make demo: builds both architectures and runs the band in kesthost under Wine, with a screenshot.
 # make test: installs what is missing, builds both architectures and runs every test.
-.PHONY: demo test build clean
+# make robustness: the robustness suite with ten times the inputs (KEST_ROBUSTNESS_SCALE).
+.PHONY: demo test robustness build clean
 
 demo:
 	scripts/demo.sh
 
 test:
 	scripts/test.sh
+
+robustness:
+	scripts/robustness.sh
 
 build:
 	scripts/install-deps.sh

@@ -1,5 +1,6 @@
 #include "DocumentReplaceSave.h"
 #include "Bstr.h"
+#include "ComPtr.h"
 #include "UniqueHandle.h"
 #include "XmlConventions.h"
 
@@ -21,22 +22,38 @@ bool traceWin32Failure(const wchar_t* source, int line, const wchar_t* call) {
 
 bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target, const wchar_t* source) {
     if (!document || target.empty()) return false;
-    const std::wstring temporary = replaceSaveTemporaryPath(target);
-    const Variant destination(temporary.c_str());
-    if (!KEST_DOM_CALL(source, L"", document->save(destination.get()))) {
-        DeleteFileW(temporary.c_str());
-        return false;
-    }
+    // The DOM serialises into memory and this code writes the file itself: the DOM's own
+    // file save reports success when the disk fills up and leaves a truncated file, which
+    // would then replace a good one.
+    ComPtr<IStream> memory;
+    if (!KEST_DOM_CALL(source, L"", CreateStreamOnHGlobal(nullptr, TRUE, memory.put())) || !memory) return false;
     {
-        // The content reaches the disk before the name is switched over to it.
-        UniqueFile written(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+        const Variant destination(static_cast<IUnknown*>(memory.get()));
+        if (!KEST_DOM_CALL(source, L"", document->save(destination.get()))) return false;
+    }
+    HGLOBAL global = nullptr;
+    STATSTG status = {};
+    if (!KEST_DOM_CALL(source, L"", GetHGlobalFromStream(memory.get(), &global)) ||
+        !KEST_DOM_CALL(source, L"", memory->Stat(&status, STATFLAG_NONAME)) || status.cbSize.HighPart != 0)
+        return false;
+    const DWORD size = status.cbSize.LowPart;
+
+    const std::wstring temporary = replaceSaveTemporaryPath(target);
+    {
+        UniqueFile written(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!written) {
-            traceWin32Failure(source, __LINE__, L"CreateFileW(temporary, GENERIC_WRITE)");
+        if (!written) return traceWin32Failure(source, __LINE__, L"CreateFileW(temporary, CREATE_ALWAYS)");
+        const void* bytes = GlobalLock(global);
+        DWORD done = 0;
+        const bool complete = bytes && WriteFile(written.get(), bytes, size, &done, nullptr) && done == size;
+        if (bytes) GlobalUnlock(global);
+        // The content reaches the disk before the name is switched over to it.
+        if (!complete || !FlushFileBuffers(written.get())) {
+            traceWin32Failure(source, __LINE__, complete ? L"FlushFileBuffers(written)" : L"WriteFile(written, bytes, size)");
+            written.reset();
             DeleteFileW(temporary.c_str());
             return false;
         }
-        if (!FlushFileBuffers(written.get())) traceWin32Failure(source, __LINE__, L"FlushFileBuffers(written)");
     }
     if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         traceWin32Failure(source, __LINE__, L"MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING)");

@@ -10,9 +10,10 @@ namespace kest {
 // threads saving the same file never share it.
 std::wstring replaceSaveTemporaryPath(const std::wstring& target);
 
-// Saves document beside target, flushes it and then moves it over target in one step, so
-// target holds either its old or its new content, never a partial one. A failing step is
-// traced under source and leaves target as it was; the temporary file is removed.
+// Serialises document, writes it beside target, flushes it and then moves it over target
+// in one step, so target holds either its old or its new content, never a partial one,
+// even when the disk fills up. A failing step is traced under source and leaves target as
+// it was; the temporary file is removed.
 // Returns true when target now holds the document.
 bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target, const wchar_t* source);
 

@@ -38,6 +38,14 @@ ComPtr<IXMLDOMNode> listItem(IXMLDOMNodeList* list, long index) {
     return node;
 }
 
+// Moves node on to its next sibling, null at the end; false (and traced) when the call fails.
+bool nextSibling(ComPtr<IXMLDOMNode>& node) {
+    ComPtr<IXMLDOMNode> next;
+    if (!HISTORY_CALL(L"get_nextSibling: ", node->get_nextSibling(next.put()))) return false;
+    node = std::move(next);
+    return true;
+}
+
 // Creates an element named name holding text; null (and traced) on failure.
 ComPtr<IXMLDOMElement> createTextElement(IXMLDOMDocument* document, const wchar_t* name, const std::wstring& text) {
     ComPtr<IXMLDOMElement> element;
@@ -255,22 +263,21 @@ void HistoryMap::loadHistory() {
     const ComPtr<IXMLDOMNode> root = listItem(topLevel.get(), 2);
     if (!root || nodeName(root.get(), ok) != Root || !ok) return;
 
-    ComPtr<IXMLDOMNodeList> children;
-    if (!HISTORY_CALL(L"get_childNodes: ", root->get_childNodes(children.put())) || !children) return;
-    long childCount = 0;
-    if (!HISTORY_CALL(L"get_length: ", children->get_length(&childCount)) || childCount <= 0) return;
-
-    for (long index = 0; index < childCount; ++index) {
-        const ComPtr<IXMLDOMNode> child = listItem(children.get(), index);
-        if (!child) return;
+    // Walked sibling by sibling: a node list's get_item costs time linear in its index, which
+    // made a long history take minutes on the window thread.
+    ComPtr<IXMLDOMNode> child;
+    if (!HISTORY_CALL(L"get_firstChild: ", root->get_firstChild(child.put())) || !child) return;
+    while (child) {
         const std::wstring name = nodeName(child.get(), ok);
         if (!ok) return;
-        if (name != Entry) continue;
-        HistoryEntry entry;
-        if (readHistoryEntry(child.get(), entry)) {
-            const std::wstring key = entry.path;
-            entries_[key] = std::move(entry);
+        if (name == Entry) {
+            HistoryEntry entry;
+            if (readHistoryEntry(child.get(), entry)) {
+                const std::wstring key = entry.path;
+                entries_[key] = std::move(entry);
+            }
         }
+        if (!nextSibling(child)) return;
     }
     importUsageRecords();
 }
@@ -278,15 +285,16 @@ void HistoryMap::loadHistory() {
 bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
     using namespace HistoryFileText;
     if (!element) return false;
-    ComPtr<IXMLDOMNodeList> children;
-    if (!HISTORY_CALL(L"get_childNodes: ", element->get_childNodes(children.put())) || !children) return true;
-    long childCount = 0;
-    if (!HISTORY_CALL(L"get_length: ", children->get_length(&childCount))) return true;
+    ComPtr<IXMLDOMNode> first;
+    if (!HISTORY_CALL(L"get_firstChild: ", element->get_firstChild(first.put()))) return true;
+    int childCount = 0;
+    for (ComPtr<IXMLDOMNode> child = first; child && childCount <= 4;) {
+        ++childCount;
+        if (!nextSibling(child)) return true;
+    }
     if (childCount != 4) return false;
 
-    for (long index = 0; index < childCount; ++index) {
-        const ComPtr<IXMLDOMNode> child = listItem(children.get(), index);
-        if (!child) return true;
+    for (ComPtr<IXMLDOMNode> child = first; child;) {
         bool ok = false;
         const std::wstring name = nodeName(child.get(), ok);
         if (!ok) return true;
@@ -300,6 +308,7 @@ bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
             entry.lasttimehigh = parseHistoryNumber(text.str());
         else if (name == LastTimeLow)
             entry.lasttimelow = parseHistoryNumber(text.str());
+        if (!nextSibling(child)) return true;
     }
     return true;
 }

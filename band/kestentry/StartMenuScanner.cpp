@@ -62,39 +62,52 @@ void StartMenuScanner::clearStatus() {
     if (context_.status) context_.status->setStatusText(std::wstring());
 }
 
-void StartMenuScanner::ScanFolder(const std::wstring& folder) {
-    if (folder.empty() || aborted()) return;
-    if (currentPath_.size() >= MaxFolderDepth) return;
+bool StartMenuScanner::enterFolder(const std::wstring& folder, std::vector<OpenFolder>& open) {
+    if (folder.empty() || aborted()) return false;
+    if (currentPath_.size() >= MaxFolderDepth) return false;
     FolderIdentity identity = {};
     const bool identified = readFolderIdentity(folder, identity.volume, identity.indexHigh, identity.indexLow);
     if (identified)
         for (const FolderIdentity& ancestor : currentPath_)
             if (ancestor.volume == identity.volume && ancestor.indexHigh == identity.indexHigh &&
                 ancestor.indexLow == identity.indexLow)
-                return;
+                return false;
 
     showStatus(folder);
     // A folder without identity still counts toward the depth; it never matches another.
     currentPath_.push_back(identified ? identity : FolderIdentity{0, 0xFFFFFFFF, static_cast<DWORD>(currentPath_.size())});
+    open.emplace_back();
+    OpenFolder& entered = open.back();
+    entered.path = folder;
+    entered.find.reset(FindFirstFileW(extendedLengthPath(joined(folder, L"*.*")).c_str(), &entered.found));
+    entered.hasItem = static_cast<bool>(entered.find);
+    return true;
+}
 
-    WIN32_FIND_DATAW found = {};
-    UniqueFindHandle find(FindFirstFileW(extendedLengthPath(joined(folder, L"*.*")).c_str(), &found));
-    if (find) {
-        do {
-            if (aborted()) break;
-            if (found.cFileName[0] == L'.') continue;
-            const std::wstring item = joined(folder, found.cFileName);
-            const wchar_t* extension = PathFindExtensionW(found.cFileName);
-            if (wcscmp(extension, L".lnk") == 0 || wcscmp(extension, L".url") == 0) {
-                if (!aborted()) IndexShortcut(found.cFileName, item);
-            } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !aborted()) {
-                ScanFolder(item);
-            }
-        } while (FindNextFileW(find.get(), &found));
+void StartMenuScanner::ScanFolder(const std::wstring& folder) {
+    // Depth first without recursion: each open folder keeps its enumeration on this list,
+    // so deep trees need no stack and every level is left the same way.
+    std::vector<OpenFolder> open;
+    if (!enterFolder(folder, open)) return;
+    while (!open.empty()) {
+        OpenFolder& current = open.back();
+        if (!current.hasItem || aborted()) {
+            open.pop_back();
+            currentPath_.pop_back();
+            clearStatus();
+            continue;
+        }
+        const WIN32_FIND_DATAW found = current.found;
+        const std::wstring item = joined(current.path, found.cFileName);
+        current.hasItem = FindNextFileW(current.find.get(), &current.found) != FALSE;
+        if (found.cFileName[0] == L'.') continue;
+        const wchar_t* extension = PathFindExtensionW(found.cFileName);
+        if (wcscmp(extension, L".lnk") == 0 || wcscmp(extension, L".url") == 0) {
+            if (!aborted()) IndexShortcut(found.cFileName, item);
+        } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !aborted()) {
+            enterFolder(item, open);  // may move the list; current is not used after this
+        }
     }
-    find.reset();
-    currentPath_.pop_back();
-    clearStatus();
 }
 
 void StartMenuScanner::IndexShortcut(const std::wstring& name, const std::wstring& path) {

@@ -4,6 +4,7 @@
 #include "ScanContext.h"
 #include "ShortcutEntry.h"
 #include "StringListKey.h"
+#include "UniqueHandle.h"
 #include "WindowsInstaller.h"
 #include <string>
 #include <vector>
@@ -30,8 +31,10 @@ public:
     // Builds and stores the entry of one shortcut file.
     void IndexShortcut(const std::wstring& name, const std::wstring& path);
 
-    // Deeper folders are not entered even when their identity cannot be read.
-    static constexpr size_t MaxFolderDepth = 128;
+    // Deeper folders are not entered even when their identity cannot be read. The walk keeps
+    // its open folders on the heap, so the depth costs no stack; a path this deep is beyond
+    // what the file system takes anyway.
+    static constexpr size_t MaxFolderDepth = 4096;
 
 private:
     struct FolderIdentity {
@@ -39,6 +42,16 @@ private:
         DWORD indexHigh;
         DWORD indexLow;
     };
+    // One folder being enumerated: its path, its enumeration and the next item found.
+    struct OpenFolder {
+        std::wstring path;
+        UniqueFindHandle find;
+        WIN32_FIND_DATAW found = {};
+        bool hasItem = false;
+    };
+    // Shows the folder and opens its enumeration on top of open; false when it is not
+    // entered (empty, stopped, too deep, or already on the current path).
+    bool enterFolder(const std::wstring& folder, std::vector<OpenFolder>& open);
     bool aborted() const { return context_.abortRequested.load(); }
     void showStatus(const std::wstring& folder);
     void clearStatus();

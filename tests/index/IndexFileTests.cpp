@@ -1,6 +1,7 @@
 #include "DocumentReplaceSave.h"
 #include "Bstr.h"
 #include "IndexTestSupport.h"
+#include "UniqueHandle.h"
 #include "XmlConventions.h"
 #include "kestentry/IndexFile.h"
 #include <gtest/gtest.h>
@@ -141,6 +142,46 @@ TEST_F(IndexFileTest, FailedSaveLeavesTheFileUnchanged) {
     EXPECT_FALSE(saveIndex(ShortcutIndex{{L"C:\\a.lnk", makeEntry(L"C:\\a.lnk", L"")}}, file));
     EXPECT_EQ("previous", readBytes(file));
     RemoveDirectoryW((replaceSaveTemporaryPath(file)).c_str());
+}
+
+// "index-fulldisk" beside the test program is a small file system that the test fixture
+// mounts where the machine allows it.
+TEST_F(IndexFileTest, SaveThatRunsOutOfSpaceLeavesTheOldFileWhole) {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring disk = std::wstring(current) + L"\\index-fulldisk\\";
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (!GetDiskFreeSpaceExW(disk.c_str(), &available, &total, &free) || total.QuadPart == 0 ||
+        total.QuadPart > (4u << 20))
+        GTEST_SKIP() << "no small file system mounted at index-fulldisk";
+    const std::wstring target = disk + L"mapdata.xml";
+    ShortcutIndex small{{L"C:\\a.lnk", makeEntry(L"C:\\a.lnk", L"C:\\a.exe")}};
+    ASSERT_TRUE(saveIndex(small, target));
+    const std::string old = readBytes(target);
+
+    // Fill the disk but for a little, then save an index that needs more.
+    const std::wstring filler = disk + L"filler.bin";
+    {
+        UniqueFile file(CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        const std::string block(4096, 'f');
+        DWORD written = 0;
+        while (WriteFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) && written > 0) {}
+        LARGE_INTEGER back;
+        back.QuadPart = -2000;
+        SetFilePointerEx(file.get(), back, nullptr, FILE_END);
+        SetEndOfFile(file.get());
+    }
+    ShortcutIndex large;
+    for (int i = 0; i < 200; ++i) {
+        const std::wstring path = L"C:\\Start Menu\\Programs\\Program " + std::to_wstring(i) + L".lnk";
+        large[path] = makeEntry(path, L"C:\\Programs\\program.exe");
+    }
+    EXPECT_FALSE(saveIndex(large, target));
+    DeleteFileW(filler.c_str());
+    EXPECT_EQ(old, readBytes(target));
+    EXPECT_FALSE(fileExists(replaceSaveTemporaryPath(target)));
+    DeleteFileW(target.c_str());
 }
 
 TEST_F(IndexFileTest, SaveIntoAMissingFolderFailsWithoutCreatingIt) {

@@ -157,6 +157,19 @@ TEST_F(StartMenuScannerTest, NamesBeginningWithADotAreSkipped) {
     EXPECT_EQ(menu / L"visible.lnk", index.begin()->first);
 }
 
+TEST_F(StartMenuScannerTest, FoldersNestedTwoHundredDeepAreScannedToTheBottom) {
+    std::wstring folder = menu.path();
+    for (int level = 0; level < 200; ++level) folder += L"\\d";
+    createFolders(folder);
+    ASSERT_TRUE(writeUrlFile(folder + L"\\bottom.url", L"http://bottom.example/"));
+    ASSERT_TRUE(writeUrlFile(menu / L"top.url", L"http://top.example/"));
+
+    ShortcutIndex index = scan({menu.path()});
+    EXPECT_EQ(ScanResult::Saved, result);
+    EXPECT_EQ(1u, index.count(folder + L"\\bottom.url"));
+    EXPECT_EQ(1u, index.count(menu / L"top.url"));
+}
+
 TEST_F(StartMenuScannerTest, NestedFoldersAreScannedAndDuplicatesStoredOnce) {
     LinkFields fields;
     fields.target = notepad();
