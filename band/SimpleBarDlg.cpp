@@ -216,23 +216,23 @@ LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
 }
 
 int CSimpleBarDlg::MatchText(const std::wstring& text) {
+    const int count = collectListItems(text);
+    if (count > 0) FillDropDown();
+    return count;
+}
+
+int CSimpleBarDlg::collectListItems(const std::wstring& text) {
     matchSet_.clear();
     fallbackItems_.clear();
     // The worker owns the index while it runs.
     if (!shellLink_ || busy()) return 0;
     int count = collectMatches(index_, text, matchMode_, matchSet_);
     folderItems_.FillForPath(searchBox_.edit().searchText);
-    if (count > 0) {
-        FillDropDown();
-        return count;
-    }
+    if (count > 0) return count;
     if (folderItems_.enabled()) {
         for (const std::wstring& item : folderItems_.items()) fallbackItems_.push_back(item);
         count = static_cast<int>(fallbackItems_.size());
-        if (count > 0) {
-            FillDropDown();
-            return count;
-        }
+        if (count > 0) return count;
     }
     if (typedHistory_.enabled()) {
         for (const std::wstring& item : typedHistory_.items()) {
@@ -241,7 +241,6 @@ int CSimpleBarDlg::MatchText(const std::wstring& text) {
                 ++count;
             }
         }
-        if (count > 0) FillDropDown();
     }
     return count;
 }
@@ -264,7 +263,7 @@ void CSimpleBarDlg::FillDropDown() {
     // Added in the order the sorted box would give them, each at the end: the box then
     // compares nothing, and shows the same list as if it had sorted them itself.
     const std::vector<size_t> order = listOrder(texts, listSortKeys_);
-    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+    const CEnterKeyComboBox::ListUpdate update(searchBox_);
     SendMessageW(box, CB_INITSTORAGE, texts.size(), texts.size() * 32 * sizeof(wchar_t));
     for (size_t position : order) {
         const LRESULT index = SendMessageW(box, CB_INSERTSTRING, static_cast<WPARAM>(-1),
@@ -272,24 +271,40 @@ void CSimpleBarDlg::FillDropDown() {
         if (index >= 0 && !entries.empty())
             SendMessageW(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(entries[position]));
     }
-    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
 }
 
 void CSimpleBarDlg::RefreshFromTyping() {
     updateData(true);
     HWND box = searchBox_.hwnd();
-    if (SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
-    searchBox_.resetList();
     CEnterKeyEdit& edit = searchBox_.edit();
-    if (edit.pasting) return;
+    const bool wasOpen = SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    const auto close = [box] { SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0); };
+    if (edit.pasting) {
+        if (wasOpen) close();
+        searchBox_.resetList();
+        return;
+    }
+    // An open list that would open again at the same size is refilled where it is:
+    // closing and reopening it costs more than everything else a keystroke does.
+    const LRESULT openCount = wasOpen ? SendMessageW(box, CB_GETCOUNT, 0, 0) : 0;
 
     const std::wstring searchText = edit.searchText;
-    const int count = MatchText(searchText);
+    const int count = collectListItems(searchText);
+    const auto listed = static_cast<LRESULT>(matchSet_.empty() ? fallbackItems_.size() : matchSet_.size());
+    const bool refillOpenList = wasOpen && count > 0 && !searchText.empty() && listed > 0 &&
+                                searchBox_.reopensAlike(openCount, listed);
+    if (wasOpen && !refillOpenList) close();
+    {
+        const CEnterKeyComboBox::ListUpdate update(searchBox_);
+        searchBox_.resetList();
+        if (count > 0) FillDropDown();
+    }
     edit.itemsAreEntries = fallbackItems_.empty();
     const auto length = static_cast<WPARAM>(searchText.size());
+    const LRESULT items = SendMessageW(box, CB_GETCOUNT, 0, 0);
 
     if (count > 0 && !searchText.empty()) {
-        if (SendMessageW(box, CB_GETCOUNT, 0, 0) > 0) {
+        if (items > 0) {
             switch (autoSelectMode_) {
             case AutoSelectMode::First:
                 SendMessageW(box, CB_SETCURSEL, 0, 0);
@@ -301,7 +316,10 @@ void CSimpleBarDlg::RefreshFromTyping() {
                 history_.selectMostRecent(box);
                 break;
             }
-            SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+            if (refillOpenList)
+                searchBox_.selectAsOpening();
+            else
+                SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
             SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         }
         HWND editWindow = searchBox_.editWindow();

@@ -126,6 +126,9 @@ private:
     void OnWebSite(UINT, UINT, HWND);
     void OnLaunch(UINT, UINT, HWND) { LaunchCurrent(); }
 
+    // Fills the match set, or else the fallback strings, for text; the list is not touched.
+    // Returns what MatchText returns.
+    int collectListItems(const std::wstring& text);
     void setMatchMode(MatchMode mode);
     void removeTypedCommand();
     bool launchTypedCommand(const std::wstring& command);

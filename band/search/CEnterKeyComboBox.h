@@ -13,6 +13,19 @@ class CEnterKeyComboBox : public CSubclassedWindow {
     KEST_END_MESSAGE_TABLE()
 
 public:
+    // Keeps the list from redrawing from its construction to its destruction, so that
+    // emptying and refilling it shows and hides its scroll bar at most once. Nests.
+    class ListUpdate {
+    public:
+        explicit ListUpdate(const CEnterKeyComboBox& box) noexcept;
+        ListUpdate(const ListUpdate&) = delete;
+        ListUpdate& operator=(const ListUpdate&) = delete;
+        ~ListUpdate();
+
+    private:
+        const CEnterKeyComboBox& box_;
+    };
+
     void setHost(SearchBoxHost* host) noexcept;
     CEnterKeyEdit& edit() noexcept { return edit_; }
 
@@ -24,11 +37,21 @@ public:
     HWND listWindow() const noexcept;
     HWND editWindow() const noexcept;
 
+    // Whether the open list, refilled from openCount to count items, would open again at
+    // its present size: the box sizes a list to its items up to a greatest height, so the
+    // size stays when the count stays or when both counts overflow the list as it is.
+    bool reopensAlike(LRESULT openCount, LRESULT count) const noexcept;
+    // What opening the list does to the selection and the edit text, for a list that is
+    // open already: the first item that begins with the edit text is selected and its
+    // text put in the field; with none, nothing is selected.
+    void selectAsOpening() const noexcept;
+
 private:
     LRESULT OnCtlColorEdit(WPARAM dc, LPARAM editWindow);
 
     CEnterKeyEdit edit_;
     SearchBoxHost* host_ = nullptr;
+    mutable int listUpdates_ = 0;
 };
 
 }  // namespace kest

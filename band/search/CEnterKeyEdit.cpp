@@ -54,6 +54,10 @@ void CEnterKeyEdit::clearAndRefresh() {
 LRESULT CEnterKeyEdit::OnChar(WPARAM character, LPARAM) {
     ctrlDown_ = false;
     const auto c = static_cast<wchar_t>(character);
+    // The shortcut has acted already; its Ctrl+M must not also act as Enter.
+    const bool forwarded = forwardedCharacter_ != 0 && c == forwardedCharacter_;
+    forwardedCharacter_ = 0;
+    if (forwarded) return 0;
     switch (c) {
     case L'\r':
         searchText.clear();
@@ -107,6 +111,7 @@ LRESULT CEnterKeyEdit::OnKeyDown(WPARAM key, LPARAM flags) {
     }
     if (ctrlDown_ && isForwardedShortcutLetter(key)) {
         PostMessageW(bar(), WM_SYSCHAR, static_cast<WPARAM>(asciiLower(static_cast<wchar_t>(key))), flags);
+        forwardedCharacter_ = static_cast<wchar_t>(key - L'A' + 1);
         return 0;
     }
     passToDefault();

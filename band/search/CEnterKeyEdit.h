@@ -49,6 +49,9 @@ private:
     UniqueImageList iconList_;
     std::wstring cueText_;
     bool ctrlDown_ = false;
+    // The control character the system makes of a Ctrl+letter just forwarded to the bar
+    // (Ctrl+M makes a carriage return), dropped when it arrives; 0 when none is due.
+    wchar_t forwardedCharacter_ = 0;
 };
 
 }  // namespace kest

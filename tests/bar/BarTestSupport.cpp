@@ -74,6 +74,9 @@ void BarFixture::SetUp() {
     SHCreateDirectoryExW(nullptr, dataFolder.c_str(), nullptr);
     startMenu = tempFolder(L"KestBarStartMenu");
     kest::WriteStringListKey(kest::ScanPathsKeyPath, {startMenu});
+    // The pointer away from the bar: over the menu button it would take the focus from
+    // the box whenever a window change makes the system send a mouse move.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     parent = CreateWindowExW(0, L"STATIC", L"bar host", WS_POPUP | WS_VISIBLE, 0, 0, 400, 30, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(parent);

@@ -85,6 +85,77 @@ TEST_F(BarWindowTest, TypingUnderAllListsMatchesOpenAndPreselectsTheFirst) {
     EXPECT_EQ(boxText().size(), end);
 }
 
+// What a user sees of the box after a keystroke: the items, the selection, the field text
+// and its selection, and the list window's place.
+struct BoxView {
+    Texts items;
+    int selection = -1;
+    std::wstring text;
+    DWORD selectionStart = 0, selectionEnd = 0;
+    bool open = false;
+    RECT listBounds{};
+    bool operator==(const BoxView& other) const {
+        return items == other.items && selection == other.selection && text == other.text &&
+               selectionStart == other.selectionStart && selectionEnd == other.selectionEnd &&
+               open == other.open && EqualRect(&listBounds, &other.listBounds);
+    }
+};
+
+TEST_F(BarWindowTest, AnOpenListRefilledWhileTypingShowsWhatReopeningItWouldShow) {
+    // Counts per typed text: q 110, qu 110, qui 55, quil 55, quilt 5, then back to quil.
+    // The first four overflow the list, so the open list is refilled where it is.
+    const auto writeUrl = [](const std::wstring& path) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        const char text[] = "[InternetShortcut]\r\nURL=http://example.invalid/\r\n";
+        DWORD written = 0;
+        WriteFile(file, text, sizeof(text) - 1, &written, nullptr);
+        CloseHandle(file);
+    };
+    for (int i = 0; i < 55; ++i) writeUrl(startMenu + L"\\Quartz Tool " + std::to_wstring(i) + L".url");
+    for (int i = 0; i < 50; ++i) writeUrl(startMenu + L"\\Quill Pen " + std::to_wstring(i) + L".url");
+    for (int i = 0; i < 5; ++i) writeUrl(startMenu + L"\\Quilt " + std::to_wstring(i) + L".url");
+    for (int i = 0; i < 20; ++i) writeUrl(startMenu + L"\\Other " + std::to_wstring(i) + L".url");
+    setDword(SettingName::MatchMode, 0);
+    startBar();
+    ASSERT_EQ(130u, bar->index().size());
+    SetFocus(editWindow());
+    pumpMessages();
+
+    const auto view = [this] {
+        BoxView seen;
+        seen.items = items();
+        seen.selection = selection();
+        seen.text = boxText();
+        SendMessageW(editWindow(), EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selectionStart),
+                     reinterpret_cast<LPARAM>(&seen.selectionEnd));
+        seen.open = listOpen();
+        GetWindowRect(bar->searchBox().listWindow(), &seen.listBounds);
+        return seen;
+    };
+    const std::vector<size_t> counts{110, 110, 55, 55, 5, 55};
+    const std::wstring keys = L"quilt\b";
+    for (size_t i = 0; i < keys.size(); ++i) {
+        type(keys.substr(i, 1));
+        const BoxView refilled = view();
+        // The same refresh from a closed list: the box opens it itself.
+        SendMessageW(box(), CB_SHOWDROPDOWN, FALSE, 0);
+        bar->RefreshFromTyping();
+        const BoxView reopened = view();
+        SCOPED_TRACE(i);
+        EXPECT_EQ(counts[i], refilled.items.size());
+        EXPECT_TRUE(refilled.open);
+        EXPECT_TRUE(refilled == reopened) << "selection " << refilled.selection << " / " << reopened.selection
+                                          << ", list height " << refilled.listBounds.bottom - refilled.listBounds.top
+                                          << " / " << reopened.listBounds.bottom - reopened.listBounds.top;
+    }
+    RECT client{};
+    GetClientRect(bar->searchBox().listWindow(), &client);
+    const LRESULT itemHeight = SendMessageW(box(), CB_GETITEMHEIGHT, 0, 0);
+    ASSERT_GT(itemHeight, 0);
+    EXPECT_LT(client.bottom / itemHeight, 55) << "the larger counts overflow the list";
+}
+
 TEST_F(BarWindowTest, TypingUnderStartPutsTheCaretAfterTheTypedText) {
     makeAccessories();
     setDword(SettingName::MatchMode, 1);

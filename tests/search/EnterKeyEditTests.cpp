@@ -143,6 +143,24 @@ TEST_F(EnterKeyEditTest, CtrlLetterIsForwardedToTheBarAndItsControlCharacterDrop
     EXPECT_EQ(L"", editText());
 }
 
+TEST_F(EnterKeyEditTest, CtrlMSwitchesTheModeWithoutItsCarriageReturnLaunching) {
+    type(L"ab");
+    // The system translates Ctrl+M into a carriage return, the character Enter makes.
+    SendMessageW(edit, WM_KEYDOWN, VK_CONTROL, 1);
+    SendMessageW(edit, WM_KEYDOWN, 'M', 0x320001);
+    SendMessageW(edit, WM_CHAR, L'\r', 0x320001);
+    SendMessageW(edit, WM_KEYUP, 'M', 0xC0320001);
+    SendMessageW(edit, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    flushMessages();
+    EXPECT_EQ(std::vector<WPARAM>{L'm'}, bar.sysChars);
+    EXPECT_TRUE(bar.commands.empty()) << "nothing is launched";
+    EXPECT_EQ(L"ab", box.edit().searchText);
+    // Enter itself still launches.
+    type(L"\r");
+    flushMessages();
+    EXPECT_EQ(1u, bar.commands.size());
+}
+
 TEST_F(EnterKeyEditTest, CtrlVDoesNotPasteButShiftInsertMakesTheFieldTheTypedText) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
