@@ -245,6 +245,21 @@ TEST_F(BarWindowTest, EnterOnAnEmptyOrBlankBoxLaunchesNothing) {
     EXPECT_TRUE(bar->history().entries().empty());
 }
 
+TEST_F(BarWindowTest, AnOverlongTypedCommandIsRefusedWithoutReachingTheShell) {
+    startBar();
+    // A pasted text of thousands of letters, as Shift+Insert makes it the typed text.
+    for (const size_t length : {size_t{MAX_PATH}, size_t{20000}}) {
+        SetWindowTextW(editWindow(), std::wstring(length, L'q').c_str());
+        SendMessageW(bar->hwnd(), WM_COMMAND, LaunchCommandId, 0);
+        pumpMessages();
+        EXPECT_TRUE(IsWindow(bar->hwnd()));
+        EXPECT_TRUE(bar->typedHistory().items().empty()) << "a refused command is not remembered";
+        EXPECT_TRUE(bar->history().entries().empty());
+        EXPECT_EQ(static_cast<int>(length), GetWindowTextLengthW(editWindow()))
+            << "the text stays for the user to correct";
+    }
+}
+
 TEST_F(BarWindowTest, ReloadRequestThroughTheNotificationWindowRescans) {
     startBar();
     EXPECT_TRUE(bar->index().empty());

@@ -1,6 +1,8 @@
 #include "RobustnessSupport.h"
 #include "UniqueHandle.h"
 #include <psapi.h>
+#include <algorithm>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -136,7 +138,9 @@ Figures runSurface(const std::string& name, std::uint64_t total, DWORD stuckSeco
     Figures figures;
     figures.surface = name;
     static LONG counter = 0;
-    std::uint64_t start = 0;
+    // KEST_ROBUSTNESS_FIRST starts at a later input, to repeat one that failed.
+    const std::wstring first = environmentValue(L"KEST_ROBUSTNESS_FIRST");
+    std::uint64_t start = first.empty() ? 0 : _wcstoui64(first.c_str(), nullptr, 10);
     while (start < total) {
         const std::wstring mappingName = L"Local\\kest-robustness-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                          std::to_wstring(InterlockedIncrement(&counter));
@@ -254,17 +258,118 @@ void printFigures(const Figures& figures) {
     for (const std::string& note : figures.notes) recordLine("[figures]   " + figures.surface + ": " + note);
 }
 
+namespace {
+
+// SystemHandleInformation of NtQuerySystemInformation: every open handle of the system.
+struct SystemHandleEntry {
+    ULONG ownerProcessId;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+};
+struct SystemHandles {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+// GetProcessHandleCount, or, where it counts nothing (Wine), the handles of this process
+// in the system's handle list.
+DWORD handleCount() {
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
+    const auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    constexpr ULONG SystemHandleInformation = 16;
+    constexpr LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<BYTE> buffer(1 << 16);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == InfoLengthMismatch) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status < 0) return 0;
+        const auto* handles = reinterpret_cast<const SystemHandles*>(buffer.data());
+        const DWORD self = GetCurrentProcessId();
+        count = 0;
+        for (ULONG i = 0; i < handles->count; ++i)
+            if (handles->entries[i].ownerProcessId == self) ++count;
+        return count;
+    }
+    return 0;
+}
+
+// GetGuiResources(GR_GDIOBJECTS), or, where it counts nothing (Wine), the live objects
+// of this process's GDI handle table, which takes a handle by its table index alone.
+DWORD gdiObjectCount() {
+    const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (count > 0) return count;
+    DWORD live = 0;
+    for (ULONG_PTR index = 0x20; index < 0x10020; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
+    return live;
+}
+
+BOOL CALLBACK countChildWindow(HWND, LPARAM counter) {
+    ++*reinterpret_cast<DWORD*>(counter);
+    return TRUE;
+}
+
+BOOL CALLBACK countOwnWindow(HWND window, LPARAM counter) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) return TRUE;
+    ++*reinterpret_cast<DWORD*>(counter);
+    EnumChildWindows(window, countChildWindow, counter);
+    return TRUE;
+}
+
+// GetGuiResources(GR_USEROBJECTS), or, where it counts nothing (Wine), the windows of this
+// process: top-level, message-only and their children.
+DWORD userObjectCount() {
+    const DWORD count = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    if (count > 0) return count;
+    DWORD windows = 0;
+    EnumWindows(countOwnWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
+        countOwnWindow(window, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// The committed private memory of this process, walked region by region where the
+// memory counters leave it at zero (Wine).
+SIZE_T privateCommittedBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const BYTE* address = nullptr;
+         VirtualQuery(address, &region, sizeof(region)) == sizeof(region);
+         address = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        if (region.RegionSize == 0) break;
+    }
+    return total;
+}
+
+}  // namespace
+
 ResourceCounts resourceCounts() {
     ResourceCounts counts;
-    GetProcessHandleCount(GetCurrentProcess(), &counts.handles);
-    counts.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    counts.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    counts.handles = handleCount();
+    counts.gdiObjects = gdiObjectCount();
+    counts.userObjects = userObjectCount();
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
     if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory))) {
         counts.privateBytes = memory.PrivateUsage;
         counts.workingSet = memory.WorkingSetSize;
     }
+    if (counts.privateBytes == 0) counts.privateBytes = privateCommittedBytes();
     return counts;
 }
 
