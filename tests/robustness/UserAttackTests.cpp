@@ -25,6 +25,9 @@ using kesttest::pumpMessages;
 const wchar_t SafeCharacters[] = L"qxzjvkQXZJ0123 -_#";
 const wchar_t OtherCharacters[] = L"c:\\.$\t\x01\x7f\xe9\xdf\x4e2d";
 
+// About 3,000 keys in the test command's run; the deeper run multiplies them.
+std::uint64_t sequenceCount() { return 500ull * scale(); }
+
 class UserAttack : public kesttest::BarFixture {
 protected:
     void SetUp() override {
@@ -238,16 +241,16 @@ int UserAttack::sequence(std::uint64_t input) {
 }
 
 TEST_F(UserAttack, User) {
-    runInputs(1500ull * scale(), [&](std::uint64_t input) { return sequence(input); });
+    runInputs(sequenceCount(), [&](std::uint64_t input) { return sequence(input); });
     recordLine("[figures]   User: Enter pressed " + std::to_string(enters) + " times in this child");
 }
 
 TEST(Robustness, User) {
-    const Figures figures = runSurface("User", 1500ull * scale());
+    const Figures figures = runSurface("User", sequenceCount());
     EXPECT_EQ(0, figures.crashes);
     EXPECT_EQ(0, figures.hangs);
     EXPECT_EQ(0, figures.wrong);
-    EXPECT_EQ(1500ull * scale(), figures.inputs);
+    EXPECT_EQ(sequenceCount(), figures.inputs);
 }
 
 }  // namespace
