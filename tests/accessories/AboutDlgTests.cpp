@@ -252,10 +252,13 @@ public:
     MarkerTarget() {
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        script = std::wstring(temp) + L"kest_link_target.cmd";
-        marker = std::wstring(temp) + L"kest_link_opened.txt";
+        // Names of its own, so that a slow start left over from another test cannot count.
+        static int instances = 0;
+        const std::string suffix = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++instances);
+        script = std::wstring(temp) + L"kest_link_target_" + std::wstring(suffix.begin(), suffix.end()) + L".cmd";
+        marker = std::wstring(temp) + L"kest_link_opened_" + std::wstring(suffix.begin(), suffix.end()) + L".txt";
         DeleteFileW(marker.c_str());
-        const std::string body = "@echo opened> \"%~dp0kest_link_opened.txt\"\r\n";
+        const std::string body = "@echo opened> \"%~dp0kest_link_opened_" + suffix + ".txt\"\r\n";
         HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         WriteFile(file, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
@@ -267,7 +270,7 @@ public:
     }
     // Generous: a console program started by the shell can be slow on a loaded machine.
     bool waitForMarker() const {
-        for (int i = 0; i < 600; ++i) {
+        for (int i = 0; i < 1200; ++i) {
             if (GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
             Sleep(50);
             flushMessages();
