@@ -133,6 +133,8 @@ void CSimpleBarDlg::Reload() {
     if (busy()) return;
     searchBox_.send(CB_SHOWDROPDOWN, FALSE);
     matchSet_.clear();
+    listedItems_.clear();
+    catalog_.clear();
     index_.clear();
     listSortKeys_.clear();
     scanLocations_.clear();
@@ -178,6 +180,7 @@ DWORD WINAPI CSimpleBarDlg::LoadOrScanWorker(void* parameter) {
         const bool rescan = bar->rescanRequested_;
         bar->rescanRequested_ = false;
         loadOrScanIndex(context, bar->scanLocations_, rescan, bar->index_);
+        if (!bar->abortRequested_) bar->catalog_.build(bar->index_);
         if (!bar->abortRequested_) PostMessageW(bar->hwnd(), WorkerFinishedMessage, 0, 0);
     }
     LiveObjectCount::decrement();
@@ -233,7 +236,7 @@ int CSimpleBarDlg::collectListItems(const std::wstring& text) {
     fallbackItems_.clear();
     // The worker owns the index while it runs.
     if (!shellLink_ || busy()) return 0;
-    int count = collectMatches(index_, text, matchMode_, matchSet_);
+    int count = catalog_.collect(text, matchMode_, matchSet_, listedItems_);
     folderItems_.FillForPath(searchBox_.edit().searchText);
     if (count > 0) return count;
     if (folderItems_.enabled()) {
@@ -255,29 +258,34 @@ int CSimpleBarDlg::collectListItems(const std::wstring& text) {
 void CSimpleBarDlg::FillDropDown() {
     std::lock_guard<std::mutex> lock(matchLock_);
     HWND box = searchBox_.hwnd();
-    std::vector<std::wstring> texts;
-    std::vector<const ShortcutEntry*> entries;
-    if (!matchSet_.empty()) {
-        texts.reserve(matchSet_.size());
-        entries.reserve(matchSet_.size());
-        for (const ShortcutEntry* entry : matchSet_) {
-            texts.push_back(entryDisplayText(*entry));
-            entries.push_back(entry);
-        }
-    } else {
-        texts.assign(fallbackItems_.begin(), fallbackItems_.end());
-    }
-    // Added in the order the sorted box would give them, each at the end: the box then
-    // compares nothing, and shows the same list as if it had sorted them itself.
-    const std::vector<size_t> order = listOrder(texts, listSortKeys_);
+    // Items are added in the order the sorted box would give them, each at the end: the
+    // box then compares nothing, and shows the same list as if it had sorted them itself.
     const CEnterKeyComboBox::ListUpdate update(searchBox_);
-    SendMessageW(box, CB_INITSTORAGE, texts.size(), texts.size() * 32 * sizeof(wchar_t));
-    for (size_t position : order) {
-        const LRESULT index = SendMessageW(box, CB_INSERTSTRING, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(texts[position].c_str()));
-        if (index >= 0 && !entries.empty())
-            SendMessageW(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(entries[position]));
+    if (!matchSet_.empty()) {
+        SendMessageW(box, CB_INITSTORAGE, listedItems_.size(), listedItems_.size() * 32 * sizeof(wchar_t));
+        for (uint32_t position : listedItems_) {
+            const LRESULT index = SendMessageW(box, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                               reinterpret_cast<LPARAM>(catalog_.displayText(position).c_str()));
+            if (index >= 0)
+                SendMessageW(box, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(catalog_.entry(position)));
+        }
+        return;
     }
+    const std::vector<std::wstring> texts(fallbackItems_.begin(), fallbackItems_.end());
+    SendMessageW(box, CB_INITSTORAGE, texts.size(), texts.size() * 32 * sizeof(wchar_t));
+    for (size_t position : listOrder(texts, listSortKeys_))
+        SendMessageW(box, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(texts[position].c_str()));
+}
+
+void CSimpleBarDlg::replaceIndex(ShortcutIndex index) {
+    if (busy()) return;
+    searchBox_.send(CB_SHOWDROPDOWN, FALSE);
+    matchSet_.clear();
+    listedItems_.clear();
+    searchBox_.resetList();
+    catalog_.clear();
+    index_ = std::move(index);
+    catalog_.build(index_);
 }
 
 void CSimpleBarDlg::RefreshFromTyping() {

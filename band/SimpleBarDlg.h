@@ -18,6 +18,7 @@
 #include "search/CHistoryStringList.h"
 #include "search/CPathMatchStringList.h"
 #include "search/ListOrder.h"
+#include "search/MatchCatalog.h"
 #include "search/MatchRules.h"
 #include "resource.h"
 #include <atomic>
@@ -81,7 +82,8 @@ public:
     MatchMode matchMode() const noexcept { return matchMode_; }
     AutoSelectMode autoSelectMode() const noexcept { return autoSelectMode_; }
     const ShortcutIndex& index() const noexcept { return index_; }
-    ShortcutIndex& index() noexcept { return index_; }
+    // Puts index in place of the one loaded or scanned, with the list emptied; not while busy.
+    void replaceIndex(ShortcutIndex index);
     const MatchSet& matchSet() const noexcept { return matchSet_; }
     HistoryMap& history() noexcept { return history_; }
     CEnterKeyComboBox& searchBox() noexcept { return searchBox_; }
@@ -153,7 +155,9 @@ private:
     ComPtr<IShellLinkW> shellLink_;
     ComPtr<IShellFolder> desktopFolder_;
     ShortcutIndex index_;
+    MatchCatalog catalog_;
     MatchSet matchSet_;
+    std::vector<uint32_t> listedItems_;  // catalog positions of matchSet_, in list order
     ListSortKeys listSortKeys_;
     HistoryMap history_;
     bool dropDownOpen_ = false;

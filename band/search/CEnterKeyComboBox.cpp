@@ -81,6 +81,17 @@ void CEnterKeyComboBox::OnKillFocus() {
     host_->MatchText(std::wstring());
 }
 
+LRESULT CEnterKeyComboBox::OnCommand(WPARAM codeAndId, LPARAM control) {
+    if (HIWORD(codeAndId) != EN_CHANGE || reinterpret_cast<HWND>(control) != editWindow()) {
+        passToDefault();
+        return 0;
+    }
+    // On a changed text the box moves the open list to the first item that begins with it,
+    // and then the bar refills the list: one redraw of the list covers both.
+    const ListUpdate update(*this);
+    return callPrevious(WM_COMMAND, codeAndId, control);
+}
+
 LRESULT CEnterKeyComboBox::OnCtlColorEdit(WPARAM, LPARAM editWindow) {
     if (!edit_.attached()) edit_.attach(reinterpret_cast<HWND>(editWindow));
     passToDefault();

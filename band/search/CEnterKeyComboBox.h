@@ -10,6 +10,7 @@ namespace kest {
 class CEnterKeyComboBox : public CSubclassedWindow {
     KEST_BEGIN_MESSAGE_TABLE(CEnterKeyComboBox, CSubclassedWindow)
         KEST_ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
+        KEST_ON_MESSAGE(WM_COMMAND, OnCommand)
     KEST_END_MESSAGE_TABLE()
 
 public:
@@ -48,6 +49,7 @@ public:
 
 private:
     LRESULT OnCtlColorEdit(WPARAM dc, LPARAM editWindow);
+    LRESULT OnCommand(WPARAM codeAndId, LPARAM control);
 
     CEnterKeyEdit edit_;
     SearchBoxHost* host_ = nullptr;

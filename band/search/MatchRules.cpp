@@ -1,26 +1,11 @@
 #include "MatchRules.h"
+#include "MatchCatalog.h"
 #include "TextRules.h"
 #include <algorithm>
 
 namespace kest {
 
 namespace {
-
-bool loweredNameMatches(const std::wstring& text, const std::wstring& loweredText, const std::wstring& name,
-                        MatchMode mode) noexcept {
-    if (startsWithIgnoreAsciiCase(name, text)) return true;
-    if (mode == MatchMode::Start) return false;
-    const size_t position = findLoweredIgnoreAsciiCase(name, loweredText);
-    if (position == std::wstring::npos) return false;
-    switch (mode) {
-    case MatchMode::All:
-        return true;
-    case MatchMode::WordStart:
-        return position > 0 && name[position - 1] == L' ';
-    default:
-        return false;
-    }
-}
 
 // Compares first + second with otherFirst + otherSecond as one string each, without
 // joining them: piece by piece, as far as both pieces reach.
@@ -44,11 +29,11 @@ int compareJoined(const std::wstring& first, const std::wstring& second, const s
     return length < otherLength ? -1 : length > otherLength ? 1 : 0;
 }
 
-int compareKeys(const ShortcutEntry& a, const ShortcutEntry& b) noexcept {
+}  // namespace
+
+int compareEntryKeys(const ShortcutEntry& a, const ShortcutEntry& b) noexcept {
     return compareJoined(a.executable, a.name, b.executable, b.name);
 }
-
-}  // namespace
 
 const ShortcutEntry* MatchSet::find(const std::wstring& key) const noexcept {
     static const std::wstring none;
@@ -59,31 +44,30 @@ const ShortcutEntry* MatchSet::find(const std::wstring& key) const noexcept {
     return *found;
 }
 
+bool loweredNameMatches(const std::wstring& loweredText, const std::wstring& loweredName, MatchMode mode) noexcept {
+    if (loweredName.compare(0, loweredText.size(), loweredText) == 0) return true;
+    if (mode == MatchMode::Start) return false;
+    const size_t position = loweredName.find(loweredText);
+    if (position == std::wstring::npos) return false;
+    switch (mode) {
+    case MatchMode::All:
+        return true;
+    case MatchMode::WordStart:
+        return position > 0 && loweredName[position - 1] == L' ';
+    default:
+        return false;
+    }
+}
+
 bool nameMatches(const std::wstring& text, const std::wstring& name, MatchMode mode) {
-    return loweredNameMatches(text, asciiLower(text), name, mode);
+    return loweredNameMatches(asciiLower(text), asciiLower(name), mode);
 }
 
 int collectMatches(const ShortcutIndex& index, const std::wstring& text, MatchMode mode, MatchSet& matches) {
-    matches.clear();
-    int count = 0;
-    const std::wstring loweredText = asciiLower(text);
-    std::vector<const ShortcutEntry*>& entries = matches.entries_;
-    for (const auto& [path, entry] : index) {
-        if (!loweredNameMatches(text, loweredText, entry.name, mode)) continue;
-        entries.push_back(&entry);
-        ++count;
-    }
-    // The index comes in path order, which a stable sort keeps among equal keys: the last
-    // of each run has the greatest path and stays.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const ShortcutEntry* a, const ShortcutEntry* b) { return compareKeys(*a, *b) < 0; });
-    size_t kept = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i + 1 < entries.size() && compareKeys(*entries[i], *entries[i + 1]) == 0) continue;
-        entries[kept++] = entries[i];
-    }
-    entries.resize(kept);
-    return count;
+    MatchCatalog catalog;
+    catalog.build(index);
+    std::vector<uint32_t> listed;
+    return catalog.collect(text, mode, matches, listed);
 }
 
 std::wstring entryDisplayText(const ShortcutEntry& entry) {

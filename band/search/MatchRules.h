@@ -24,7 +24,7 @@ public:
     const ShortcutEntry* find(const std::wstring& key) const noexcept;
 
 private:
-    friend int collectMatches(const ShortcutIndex&, const std::wstring&, MatchMode, MatchSet&);
+    friend class MatchCatalog;
     std::vector<const ShortcutEntry*> entries_;
 };
 
@@ -32,6 +32,11 @@ private:
 // occurrence of the lower-cased text in the lower-cased name is acceptable to the mode:
 // anywhere under All, right after a blank under Word Start, never under Start.
 bool nameMatches(const std::wstring& text, const std::wstring& name, MatchMode mode);
+// The same rule over a text and a name both lower-cased already.
+bool loweredNameMatches(const std::wstring& loweredText, const std::wstring& loweredName, MatchMode mode) noexcept;
+
+// Orders entries by key, executable followed by name compared as one string.
+int compareEntryKeys(const ShortcutEntry& a, const ShortcutEntry& b) noexcept;
 
 // Fills matches (emptied first) from the index; of entries under one key the one with the
 // greater path remains. The result counts matching index entries, duplicates included.

@@ -17,24 +17,6 @@ bool equalsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b) noexcep
     return true;
 }
 
-bool startsWithIgnoreAsciiCase(const std::wstring& text, const std::wstring& prefix) noexcept {
-    if (prefix.size() > text.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (asciiLower(text[i]) != asciiLower(prefix[i])) return false;
-    return true;
-}
-
-size_t findLoweredIgnoreAsciiCase(const std::wstring& text, const std::wstring& lowered) noexcept {
-    if (lowered.size() > text.size()) return std::wstring::npos;
-    const size_t last = text.size() - lowered.size();
-    for (size_t start = 0; start <= last; ++start) {
-        size_t i = 0;
-        while (i < lowered.size() && asciiLower(text[start + i]) == lowered[i]) ++i;
-        if (i == lowered.size()) return start;
-    }
-    return std::wstring::npos;
-}
-
 std::wstring leadingCharacters(const std::wstring& text, size_t length) { return text.substr(0, length); }
 
 std::wstring trimWhitespace(const std::wstring& text) {

@@ -8,11 +8,6 @@ namespace kest {
 wchar_t asciiLower(wchar_t c) noexcept;
 std::wstring asciiLower(const std::wstring& text);
 bool equalsIgnoreAsciiCase(const std::wstring& a, const std::wstring& b) noexcept;
-// Whether text begins with prefix, ASCII case folded; nothing is copied.
-bool startsWithIgnoreAsciiCase(const std::wstring& text, const std::wstring& prefix) noexcept;
-// The position of the first occurrence of lowered (already ASCII lower-cased) in text
-// lower-cased, or npos; nothing is copied.
-size_t findLoweredIgnoreAsciiCase(const std::wstring& text, const std::wstring& lowered) noexcept;
 // The first `length` characters of text (all of it when shorter).
 std::wstring leadingCharacters(const std::wstring& text, size_t length);
 // Without blanks, tabs and line breaks at either end.

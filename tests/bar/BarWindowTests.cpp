@@ -133,10 +133,31 @@ TEST_F(BarWindowTest, AnOpenListRefilledWhileTypingShowsWhatReopeningItWouldShow
         GetWindowRect(bar->searchBox().listWindow(), &seen.listBounds);
         return seen;
     };
+    // What the open list shows once it has painted: its scroll range covers its items,
+    // and the rows carry text, not only the background.
+    const auto paintedRows = [this](size_t count) {
+        HWND list = bar->searchBox().listWindow();
+        SCROLLINFO scroll{sizeof(scroll), SIF_RANGE | SIF_PAGE};
+        const bool scrolls = GetScrollInfo(list, SB_VERT, &scroll) && scroll.nPage > 0 &&
+                             scroll.nMax - scroll.nMin + 1 > static_cast<int>(scroll.nPage);
+        if (scrolls) EXPECT_EQ(static_cast<int>(count), scroll.nMax - scroll.nMin + 1) << "scroll range";
+        RECT client{};
+        GetClientRect(list, &client);
+        HDC dc = GetDC(list);
+        const COLORREF background = GetPixel(dc, client.right - 2, client.bottom - 2);
+        int inked = 0;
+        for (int y = 0; y < client.bottom; y += 2)
+            for (int x = 0; x < client.right / 2; x += 2)
+                if (GetPixel(dc, x, y) != background) ++inked;
+        ReleaseDC(list, dc);
+        return inked;
+    };
     const std::vector<size_t> counts{110, 110, 55, 55, 5, 55};
     const std::wstring keys = L"quilt\b";
     for (size_t i = 0; i < keys.size(); ++i) {
         type(keys.substr(i, 1));
+        UpdateWindow(bar->searchBox().listWindow());
+        EXPECT_GT(paintedRows(counts[i]), 20) << "the list painted its items, key " << i;
         const BoxView refilled = view();
         // The same refresh from a closed list: the box opens it itself.
         SendMessageW(box(), CB_SHOWDROPDOWN, FALSE, 0);

@@ -1,0 +1,42 @@
+#pragma once
+// The index prepared once for matching as the user types. Each program (executable and
+// name) is one item with its names lowered and its display text made, and the items are
+// kept in the order the sorted list shows them: a keystroke then only tests names and
+// adds the matching items to the list as they come, with nothing to sort.
+#include "MatchRules.h"
+#include <cstdint>
+#include <vector>
+
+namespace kest {
+
+class MatchCatalog {
+public:
+    // Prepares the entries of index, which must stay unchanged until the next build or
+    // clear: items point into it.
+    void build(const ShortcutIndex& index);
+    void clear() noexcept;
+    bool empty() const noexcept { return items_.empty(); }
+
+    // Fills matches (emptied first) in key order and listed with the positions of the
+    // same items in list order; of matching entries under one key the one with the greater
+    // path remains. Returns the count of matching index entries, duplicates included.
+    int collect(const std::wstring& text, MatchMode mode, MatchSet& matches, std::vector<uint32_t>& listed) const;
+
+    const std::wstring& displayText(uint32_t position) const noexcept { return items_[position].displayText; }
+    const ShortcutEntry* entry(uint32_t position) const noexcept { return items_[position].entry; }
+
+private:
+    struct Item {
+        const ShortcutEntry* entry;  // of the program's shortcuts, the one with the greatest path
+        std::wstring loweredName;
+        std::wstring displayText;
+        int shortcuts;               // index entries of the program
+    };
+
+    std::vector<Item> items_;         // in list order
+    std::vector<uint32_t> keyOrder_;  // positions in items_, in key order
+    std::vector<uint8_t> startsKeyRun_;  // per key position: its joined key differs from the one before
+    mutable std::vector<uint8_t> matched_;
+};
+
+}  // namespace kest
