@@ -87,9 +87,14 @@ LRESULT CEnterKeyComboBox::OnCommand(WPARAM codeAndId, LPARAM control) {
         return 0;
     }
     // On a changed text the box moves the open list to the first item that begins with it,
-    // and then the bar refills the list: one redraw of the list covers both.
+    // and then the bar refills the list: one redraw of the list covers both. The field's
+    // caret moves several times meanwhile and is drawn once, where it ends.
     const ListUpdate update(*this);
-    return callPrevious(WM_COMMAND, codeAndId, control);
+    HWND field = reinterpret_cast<HWND>(control);
+    const bool caretHidden = HideCaret(field) != FALSE;
+    const LRESULT result = callPrevious(WM_COMMAND, codeAndId, control);
+    if (caretHidden) ShowCaret(field);
+    return result;
 }
 
 LRESULT CEnterKeyComboBox::OnCtlColorEdit(WPARAM, LPARAM editWindow) {
