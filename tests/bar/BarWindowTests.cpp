@@ -140,7 +140,9 @@ TEST_F(BarWindowTest, AnOpenListRefilledWhileTypingShowsWhatReopeningItWouldShow
         SCROLLINFO scroll{sizeof(scroll), SIF_RANGE | SIF_PAGE};
         const bool scrolls = GetScrollInfo(list, SB_VERT, &scroll) && scroll.nPage > 0 &&
                              scroll.nMax - scroll.nMin + 1 > static_cast<int>(scroll.nPage);
-        if (scrolls) EXPECT_EQ(static_cast<int>(count), scroll.nMax - scroll.nMin + 1) << "scroll range";
+        if (scrolls) {
+            EXPECT_EQ(static_cast<int>(count), scroll.nMax - scroll.nMin + 1) << "scroll range";
+        }
         RECT client{};
         GetClientRect(list, &client);
         HDC dc = GetDC(list);
