@@ -3,10 +3,13 @@
 ; folder, registers both libraries with the shell, creates the folder the search bar keeps its
 ; files in, adds Start Menu shortcuts and writes an uninstaller.
 ;
-; The setup program itself is a 32-bit program. On 64-bit Windows, where Explorer is a 64-bit
-; process, it installs the x64 build, registers it with the native (64-bit) regsvr32 and keeps
-; its own entries in the 64-bit registry view; on 32-bit Windows it installs the x86 build and
-; registers it with the regsvr32 there.
+; One script, two setup programs, as well-kept Windows tools ship them:
+; - kestrune-setup-x64.exe (KEST_X64_SETUP defined) is a 64-bit program for 64-bit Windows and
+;   packs the x64 build only;
+; - kestrune-setup.exe is a 32-bit program that runs on every Windows: on 64-bit Windows, where
+;   Explorer is a 64-bit process, it installs the x64 build, registers it with the native
+;   (64-bit) regsvr32 and keeps its own entries in the 64-bit registry view; on 32-bit Windows it
+;   installs the x86 build and registers it with the regsvr32 there.
 ;
 ; The floating bar (kestfloat.exe) hosts the search bar where the taskbar cannot (Windows 11).
 ; Starting it with Windows is an option, on by default from Windows 11 (build 22000) on; the
@@ -16,11 +19,17 @@
 ; "uninstall.exe /S [/REMOVEUSERDATA]".
 ;
 ; Built by installer/CMakeLists.txt, which defines:
-;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed
+;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed (KEST_X86_BIN
+;                                only for the 32-bit setup program)
+;   KEST_X64_SETUP               defined for the 64-bit setup program
 ;   KEST_OUTFILE                 the setup program to write
 ;   KEST_ICON                    the icon of the setup program and of the uninstaller
 
-Unicode true
+!ifdef KEST_X64_SETUP
+  Target amd64-unicode
+!else
+  Unicode true
+!endif
 ; The product's setup program is "kestrune-setup.exe"; NSIS warns about every output name that
 ; contains "setup" (Windows treats programs with such names specially).
 !pragma warning disable 9000
@@ -126,6 +135,10 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} LegalCopyright "Copyright Brindlewood"
 Section "Kestrune" SecProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
+!ifdef KEST_X64_SETUP
+  !define /redef KEST_SOURCE "${KEST_X64_BIN}"
+  !insertmacro KestForEachProgramFile KestInstallFile
+!else
   ${If} ${RunningX64}
     !define /redef KEST_SOURCE "${KEST_X64_BIN}"
     !insertmacro KestForEachProgramFile KestInstallFile
@@ -133,6 +146,7 @@ Section "Kestrune" SecProgram
     !define /redef KEST_SOURCE "${KEST_X86_BIN}"
     !insertmacro KestForEachProgramFile KestInstallFile
   ${EndIf}
+!endif
   WriteUninstaller "$INSTDIR\${KEST_UNINSTALLER}"
   Call WriteUninstallEntry
   !insertmacro KestForEachServer KestRegisterServer

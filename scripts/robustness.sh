@@ -1,7 +1,7 @@
 #!/bin/sh
 # The deeper robustness run: the suite of tests/robustness with more inputs per surface
-# (KEST_ROBUSTNESS_SCALE, 10 unless set) on both architectures, in the prefix and under
-# the display that scripts/test.sh sets up. Prints the figures and keeps them in
+# (KEST_ROBUSTNESS_SCALE, 10 unless set) on both architectures (x64 only where 32-bit code
+# cannot run), in the prefix and under the display that scripts/test.sh sets up. Prints the figures and keeps them in
 # build/<preset>/tests/robustness-figures.txt. KEST_ROBUSTNESS_SEED picks another seed.
 set -eu
 cd "$(dirname "$0")/.."
@@ -11,6 +11,7 @@ export KEST_ROBUSTNESS_SCALE="${KEST_ROBUSTNESS_SCALE:-10}"
 
 scripts/install-deps.sh
 . scripts/wine-env.sh
+. scripts/machine.sh
 for preset in x86 x64; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
@@ -34,8 +35,13 @@ fi
 wineserver -p
 wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
 
+presets="x86 x64"
+if ! can_run_i386; then
+    echo "x86 robustness not run: $I386_SKIP_REASON"
+    presets=x64
+fi
 status=0
-for preset in x86 x64; do
+for preset in $presets; do
     echo "=== robustness: $preset, scale $KEST_ROBUSTNESS_SCALE ==="
     rm -f "build/$preset/tests/robustness-figures.txt"
     ctest --preset "$preset" -R '^robustness' --timeout 36000 || status=1

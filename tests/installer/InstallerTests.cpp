@@ -1,5 +1,5 @@
-// The setup program on a fresh 64-bit system (run-installer-tests.sh makes the Wine prefix):
-// a silent install puts the x64 deliverables, their registration, the user's data folder, the
+// A setup program on a fresh 64-bit system (run-installer-tests.sh makes the Wine prefix and
+// names the program, the 64-bit or the 32-bit one; both must install the same): a silent install puts the x64 deliverables, their registration, the user's data folder, the
 // Start Menu shortcuts and the uninstall entry in place; a silent uninstall takes them away and
 // leaves the user's settings and files, unless it is asked to remove them too.
 //
@@ -13,6 +13,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -257,7 +258,13 @@ RunOutcome runToCompletion(std::wstring commandLine) {
     return outcome;
 }
 
-std::wstring setupProgram() { return windowsPath(KEST_SETUP_FILE); }
+// The setup program under test and its architecture, from run-installer-tests.sh.
+std::string environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+std::wstring setupProgram() { return windowsPath(environmentText("KEST_SETUP_PROGRAM").c_str()); }
+bool setupIs64Bit() { return environmentText("KEST_SETUP_ARCH") == "x64"; }
 // The x64 files as the setup program packs them.
 std::wstring packedFile(const wchar_t* name) { return windowsPath(KEST_SETUP_FILES_DIR) + L"\\x64\\" + name; }
 std::wstring defaultInstallFolder() { return folderPath(CSIDL_PROGRAM_FILES) + L"\\Kestrune"; }
@@ -374,6 +381,7 @@ protected:
 
 TEST_F(SilentInstall, SucceedsAndRegistersThroughTheNativeRegsvr32) {
     EXPECT_TRUE(startedClean);
+    EXPECT_EQ(setupIs64Bit() ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386, peMachine(setupProgram()));
     ASSERT_TRUE(outcome.started);
     ASSERT_TRUE(outcome.ended);
     EXPECT_EQ(0u, outcome.exitCode);
