@@ -15,6 +15,9 @@ constexpr UINT MatchStartCommandId = 3006;
 constexpr UINT MatchWordStartCommandId = 3007;
 constexpr UINT ReloadCommandId = 3008;
 constexpr UINT WebSiteCommandId = 3009;
+// Posted by a closing band that held the hot key to the notification windows of the other
+// bands: one of them takes the key over.
+constexpr UINT HotKeyFreedCommandId = 3010;
 // LaunchCommandId (32776) is declared with the edit field that posts it.
 
 constexpr int HotKeyId = 2112;

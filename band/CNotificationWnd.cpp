@@ -28,12 +28,19 @@ bool CNotificationWnd::create() {
 }
 
 LRESULT CNotificationWnd::OnCommand(WPARAM wParam, LPARAM) {
-    if (LOWORD(wParam) != ReloadCommandId) {
+    const UINT command = LOWORD(wParam);
+    if (command != ReloadCommandId && command != HotKeyFreedCommandId) {
         passToDefault();
         return 0;
     }
-    if (bar_) PostMessageW(bar_, WM_COMMAND, ReloadCommandId, 0);
+    if (bar_) PostMessageW(bar_, WM_COMMAND, command, 0);
     return 0;
+}
+
+void CNotificationWnd::postToOtherBands(UINT command) const {
+    for (HWND band = FindWindowExW(nullptr, nullptr, NotificationWindowClass, nullptr); band;
+         band = FindWindowExW(nullptr, band, NotificationWindowClass, nullptr))
+        if (band != hwnd()) PostMessageW(band, WM_COMMAND, command, 0);
 }
 
 }  // namespace kest

@@ -1,7 +1,8 @@
 #pragma once
 // The hidden top-level window through which the settings program asks a running band to
 // reload: its class is a copy of the system "button" class under NotificationWindowClass,
-// and it relays WM_COMMAND 3008 to the bar.
+// and it relays WM_COMMAND 3008 to the bar. Bands tell each other through these windows
+// that the hot key is free (HotKeyFreedCommandId), relayed the same way.
 #include "Window.h"
 
 namespace kest {
@@ -17,6 +18,8 @@ public:
     // Registers the class (the result is ignored) and creates the window; false on failure.
     bool create();
     void setBar(HWND bar) noexcept { bar_ = bar; }
+    // Posts WM_COMMAND command to the notification window of every other running band.
+    void postToOtherBands(UINT command) const;
 
 private:
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);

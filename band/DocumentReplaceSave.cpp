@@ -18,6 +18,18 @@ bool traceWin32Failure(const wchar_t* source, int line, const wchar_t* call) {
     return false;
 }
 
+// The setup program makes the band's folder for the account that ran it only; every other
+// account gets it at its first save. Both levels under the application-data folder.
+void createMissingFolders(const std::wstring& target) {
+    const std::size_t nameStart = target.find_last_of(L'\\');
+    if (nameStart == std::wstring::npos) return;
+    const std::wstring folder = target.substr(0, nameStart);
+    if (GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    const std::size_t folderStart = folder.find_last_of(L'\\');
+    if (folderStart != std::wstring::npos) CreateDirectoryW(folder.substr(0, folderStart).c_str(), nullptr);
+    CreateDirectoryW(folder.c_str(), nullptr);
+}
+
 }  // namespace
 
 bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target, const wchar_t* source) {
@@ -38,6 +50,7 @@ bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target
         return false;
     const DWORD size = status.cbSize.LowPart;
 
+    createMissingFolders(target);
     const std::wstring temporary = replaceSaveTemporaryPath(target);
     {
         UniqueFile written(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -126,7 +126,14 @@ void CSimpleBarDlg::registerHotKey() {
     // A second registration under the same window and id would keep the old combination
     // active on Windows, so the old one always goes first.
     UnregisterHotKey(hwnd_, HotKeyId);
-    if (!hotKey.disabled) RegisterHotKey(hwnd_, HotKeyId, hotKey.modifiers, hotKey.virtualKey);
+    hotKeyHeld_ = !hotKey.disabled && RegisterHotKey(hwnd_, HotKeyId, hotKey.modifiers, hotKey.virtualKey);
+}
+
+void CSimpleBarDlg::releaseHotKey() {
+    UnregisterHotKey(hwnd_, HotKeyId);
+    if (!hotKeyHeld_) return;
+    hotKeyHeld_ = false;
+    notificationWindow_.postToOtherBands(HotKeyFreedCommandId);
 }
 
 void CSimpleBarDlg::Reload() {
@@ -218,7 +225,7 @@ LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
         WaitForSingleObject(worker_.get(), INFINITE);
         worker_.reset();
     }
-    UnregisterHotKey(hwnd_, HotKeyId);
+    releaseHotKey();
     shellLink_.reset();
     desktopFolder_.reset();
     passToDefault();
@@ -328,9 +335,11 @@ void CSimpleBarDlg::RefreshFromTyping() {
                 SendMessageW(box, CB_SETCURSEL, 0, 0);
                 break;
             case AutoSelectMode::MostFrequentlyUsed:
+                history_.reloadIfChanged();
                 history_.selectMostFrequent(box);
                 break;
             default:
+                history_.reloadIfChanged();
                 history_.selectMostRecent(box);
                 break;
             }
@@ -645,6 +654,10 @@ void CSimpleBarDlg::setMatchMode(MatchMode mode) {
     matchMode_ = mode;
     writeMatchMode(mode);
     PlayAsterisk();
+}
+
+void CSimpleBarDlg::OnHotKeyFreed(UINT, UINT, HWND) {
+    if (!hotKeyHeld_) registerHotKey();
 }
 
 void CSimpleBarDlg::OnReloadCommand(UINT, UINT, HWND) {

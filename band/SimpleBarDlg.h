@@ -54,6 +54,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_COMMAND_ID(MatchStartCommandId, OnMatchStart)
         KEST_ON_COMMAND_ID(MatchWordStartCommandId, OnMatchWordStart)
         KEST_ON_COMMAND_ID(ReloadCommandId, OnReloadCommand)
+        KEST_ON_COMMAND_ID(HotKeyFreedCommandId, OnHotKeyFreed)
         KEST_ON_COMMAND_ID(WebSiteCommandId, OnWebSite)
         KEST_ON_COMMAND_ID(LaunchCommandId, OnLaunch)
     KEST_END_MESSAGE_TABLE()
@@ -125,6 +126,7 @@ private:
     void OnMatchStart(UINT, UINT, HWND) { setMatchMode(MatchMode::Start); }
     void OnMatchWordStart(UINT, UINT, HWND) { setMatchMode(MatchMode::WordStart); }
     void OnReloadCommand(UINT, UINT, HWND);
+    void OnHotKeyFreed(UINT, UINT, HWND);
     void OnWebSite(UINT, UINT, HWND);
     void OnLaunch(UINT, UINT, HWND) { LaunchCurrent(); }
 
@@ -135,7 +137,11 @@ private:
     void removeTypedCommand();
     bool launchTypedCommand(const std::wstring& command);
     void createToolTips();
+    // Registers the hot key of the settings; only one band holds it, and whether this one
+    // does is kept in hotKeyHeld_.
     void registerHotKey();
+    // Releases a held hot key and offers it to the other running bands.
+    void releaseHotKey();
 
     // ScanStatusSink, called on the worker thread.
     void setStatusText(const std::wstring& text) override;
@@ -147,6 +153,7 @@ private:
     std::wstring typedText_;
     CEnterKeyComboBox searchBox_;
     UniqueHWnd toolTip_;
+    bool hotKeyHeld_ = false;
     UniqueHBitmap menuBitmaps_[5];
     CNotificationWnd notificationWindow_;
     std::atomic<bool> abortRequested_{false};

@@ -4,10 +4,14 @@
 namespace kest {
 
 bool NotifyRunningBand() {
-    HWND band = FindWindowW(NotificationWindowClass, nullptr);
-    if (!band) return false;
-    PostMessageW(band, WM_COMMAND, ReloadCommandId, 0);
-    return true;
+    // Every band has its window: the taskbar's and the floating bar's can run side by side.
+    bool found = false;
+    for (HWND band = FindWindowExW(nullptr, nullptr, NotificationWindowClass, nullptr); band;
+         band = FindWindowExW(nullptr, band, NotificationWindowClass, nullptr)) {
+        PostMessageW(band, WM_COMMAND, ReloadCommandId, 0);
+        found = true;
+    }
+    return found;
 }
 
 }  // namespace kest

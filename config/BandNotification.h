@@ -6,8 +6,8 @@ namespace kest {
 constexpr const wchar_t* NotificationWindowClass = L"BB676CE4-D76C-409b-9F4F-1ADC302DB669";
 constexpr unsigned int ReloadCommandId = 3008;
 
-// Posts the reload command to a running band's notification window without waiting;
-// true when a band was found.
+// Posts the reload command to the notification window of every running band without
+// waiting; true when a band was found.
 bool NotifyRunningBand();
 
 }  // namespace kest

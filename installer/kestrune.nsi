@@ -27,6 +27,9 @@
 
 !ifdef KEST_X64_SETUP
   Target amd64-unicode
+  ; ${RunningX64} is always true in a 64-bit program: LogicLib then leaves the label of the
+  ; other branch unused.
+  !pragma warning disable 6012
 !else
   Unicode true
 !endif

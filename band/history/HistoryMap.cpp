@@ -5,6 +5,7 @@
 #include "ComPtr.h"
 #include "DocumentReplaceSave.h"
 #include "UsageRecordImport.h"
+#include "UniqueHandle.h"
 #include "XmlConventions.h"
 #include "kestentry/ShortcutEntry.h"
 #include <shlobj.h>
@@ -14,6 +15,36 @@ namespace kest {
 namespace {
 
 constexpr const wchar_t* Source = TraceSource::HistoryMap;
+// Held while a band reads, changes and writes the history file.
+constexpr const wchar_t* HistoryFileMutexName = L"Local\\Brindlewood.Kestrune.HistoryFile";
+// A band that died holding the mutex, or a hung one, delays a launch's record this long at
+// most; then it is written without the lock.
+constexpr DWORD HistoryFileLockWait = 2000;
+
+// The history file's last write time; zero when it cannot be read.
+FILETIME fileWriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) return FILETIME{};
+    return attributes.ftLastWriteTime;
+}
+
+class HistoryFileLock {
+public:
+    HistoryFileLock() : mutex_(CreateMutexW(nullptr, FALSE, HistoryFileMutexName)) {
+        if (!mutex_) return;
+        const DWORD waited = WaitForSingleObject(mutex_.get(), HistoryFileLockWait);
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    HistoryFileLock(const HistoryFileLock&) = delete;
+    HistoryFileLock& operator=(const HistoryFileLock&) = delete;
+    ~HistoryFileLock() {
+        if (held_) ReleaseMutex(mutex_.get());
+    }
+
+private:
+    UniqueKernelHandle mutex_;
+    bool held_ = false;
+};
 
 #define HISTORY_CALL(remark, call) KEST_DOM_CALL(Source, remark, call)
 
@@ -90,16 +121,35 @@ std::wstring HistoryMap::historyFilePath() {
 
 int HistoryMap::recordLaunch(const wchar_t* path) {
     if (!path) return -1;
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    const std::wstring key = asciiLower(path);
-    HistoryEntry& entry = entries_[key];  // a new entry starts as { not imported, count 0 }
-    entry.count += 1;
-    entry.lasttimelow = now.dwLowDateTime;
-    entry.lasttimehigh = now.dwHighDateTime;
-    entry.path = key;
-    saveHistory();
+    {
+        HistoryFileLock lock;
+        readHistoryFile();
+        FILETIME now = {};
+        GetSystemTimeAsFileTime(&now);
+        const std::wstring key = asciiLower(path);
+        HistoryEntry& entry = own_[key];  // a new entry starts as { not imported, count 0 }
+        entry.count += 1;
+        entry.lasttimelow = now.dwLowDateTime;
+        entry.lasttimehigh = now.dwHighDateTime;
+        entry.path = key;
+        saveHistory();
+    }
+    mergeEntries();
     return 0;
+}
+
+void HistoryMap::reloadIfChanged() {
+    const FILETIME now = fileWriteTime(historyFilePath());
+    if (CompareFileTime(&now, &fileTime_) == 0) return;
+    HistoryFileLock lock;
+    if (readHistoryFile()) mergeEntries();
+}
+
+void HistoryMap::rememberFileTime() { fileTime_ = fileWriteTime(historyFilePath()); }
+
+void HistoryMap::mergeEntries() {
+    entries_ = own_;
+    for (const auto& record : usageRecords_) mergeUsageRecord(entries_, record.second);
 }
 
 const HistoryEntry* HistoryMap::find(const std::wstring& key) const {
@@ -167,7 +217,7 @@ void HistoryMap::selectMostRecent(HWND comboBox) const {
     SendMessageW(comboBox, CB_SETCURSEL, mostRecentIndex(comboBoxLaunchTexts(comboBox)), 0);
 }
 
-bool HistoryMap::saveHistory() const {
+bool HistoryMap::saveHistory() {
     using namespace HistoryFileText;
     const std::wstring filePath = historyFilePath();
     const ComPtr<IXMLDOMDocument> document = createXmlDocument();
@@ -199,11 +249,12 @@ bool HistoryMap::saveHistory() const {
     if (!HISTORY_CALL(L"setAttributeNode: ", root->setAttributeNode(created.get(), replaced.put()))) return false;
     appendChildNode(root.get(), document.get());
 
-    for (const auto& item : entries_)
-        if (!item.second.imported) writeHistoryEntry(item.second, document.get(), root.get());
+    for (const auto& item : own_) writeHistoryEntry(item.second, document.get(), root.get());
     appendWhitespace(document.get(), L"\n", root.get());
 
-    return saveDocumentReplacing(document.get(), filePath, Source);
+    const bool saved = saveDocumentReplacing(document.get(), filePath, Source);
+    rememberFileTime();
+    return saved;
 }
 
 void HistoryMap::writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent) {
@@ -239,47 +290,67 @@ void HistoryMap::writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* d
 }
 
 void HistoryMap::loadHistory() {
+    HistoryFileLock lock;
+    if (!readHistoryFile()) return;
+    importUsageRecords();
+}
+
+bool HistoryMap::readHistoryFile() {
     using namespace HistoryFileText;
     const std::wstring filePath = historyFilePath();
     const ComPtr<IXMLDOMDocument> document = createXmlDocument();
-    if (!document) return;
+    if (!document) return false;
 
     // A missing or unreadable file leaves the document empty, which the checks below refuse.
+    const FILETIME readTime = fileWriteTime(filePath);
     loadDocumentFile(document.get(), filePath);
+    fileTime_ = readTime;
 
     ComPtr<IXMLDOMNodeList> topLevel;
-    if (!HISTORY_CALL(L"get_childNodes: ", document->get_childNodes(topLevel.put())) || !topLevel) return;
+    if (!HISTORY_CALL(L"get_childNodes: ", document->get_childNodes(topLevel.put())) || !topLevel) return false;
     long topLevelCount = 0;
-    if (!HISTORY_CALL(L"get_length: ", topLevel->get_length(&topLevelCount)) || topLevelCount != 3) return;
+    if (!HISTORY_CALL(L"get_length: ", topLevel->get_length(&topLevelCount)) || topLevelCount != 3) return false;
 
     bool ok = false;
     const ComPtr<IXMLDOMNode> declaration = listItem(topLevel.get(), 0);
     if (!declaration || nodeName(declaration.get(), ok) != L"xml" || !ok ||
         nodeXml(declaration.get(), ok) != Declaration || !ok)
-        return;
+        return false;
     const ComPtr<IXMLDOMNode> comment = listItem(topLevel.get(), 1);
     if (!comment || nodeName(comment.get(), ok) != L"#comment" || !ok || nodeXml(comment.get(), ok) != CommentXml || !ok)
-        return;
+        return false;
     const ComPtr<IXMLDOMNode> root = listItem(topLevel.get(), 2);
-    if (!root || nodeName(root.get(), ok) != Root || !ok) return;
+    if (!root || nodeName(root.get(), ok) != Root || !ok) return false;
 
     // Walked sibling by sibling: a node list's get_item costs time linear in its index, which
     // made a long history take minutes on the window thread.
     ComPtr<IXMLDOMNode> child;
-    if (!HISTORY_CALL(L"get_firstChild: ", root->get_firstChild(child.put())) || !child) return;
-    while (child) {
+    if (!HISTORY_CALL(L"get_firstChild: ", root->get_firstChild(child.put())) || !child) return false;
+    HistoryEntries read;
+    bool complete = true;
+    while (child && complete) {
         const std::wstring name = nodeName(child.get(), ok);
-        if (!ok) return;
+        if (!ok) {
+            complete = false;
+            break;
+        }
         if (name == Entry) {
             HistoryEntry entry;
             if (readHistoryEntry(child.get(), entry)) {
                 const std::wstring key = entry.path;
-                entries_[key] = std::move(entry);
+                read[key] = std::move(entry);
             }
         }
-        if (!nextSibling(child)) return;
+        complete = nextSibling(child);
     }
-    importUsageRecords();
+    // A read that a failing DOM call cut short adds what it read, so that the save that
+    // follows a launch loses nothing the band held.
+    if (complete)
+        own_ = std::move(read);
+    else
+        for (auto& item : read) own_[item.first] = std::move(item.second);
+    mergeEntries();
+    return complete;
 }
 
 bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
@@ -313,6 +384,10 @@ bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
     return true;
 }
 
-void HistoryMap::importUsageRecords() { kest::importUsageRecords(entries_); }
+void HistoryMap::importUsageRecords() {
+    usageRecords_.clear();
+    kest::importUsageRecords(usageRecords_);
+    mergeEntries();
+}
 
 }  // namespace kest

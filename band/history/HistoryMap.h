@@ -1,7 +1,10 @@
 #pragma once
 // The launch history: how often and how recently each item was started from the search
 // bar, kept in "historymapdata.xml" and seeded from the shell's usage records. Owned by
-// the search bar window and used only on its thread; the map has no lock.
+// the search bar window and used only on its thread. Several bands (the taskbar's and the
+// floating bar's) share the file: a launch is recorded by reading the file again, adding the
+// one launch and writing it, under a mutex of the user's session, so that no band's launches
+// are lost whichever writes last.
 #include "HistoryEntry.h"
 #include <windows.h>
 #include <msxml2.h>
@@ -42,8 +45,12 @@ public:
     HistoryMap& operator=(const HistoryMap&) = delete;
 
     // Counts one accepted launch of path (lower-cased as key) and saves the history before
-    // it returns. Returns 0, or -1 when path is null.
+    // it returns, on top of what the file holds by then. Returns 0, or -1 when path is null.
     int recordLaunch(const wchar_t* path);
+
+    // Reads the file again when another band has written it since this one last read or
+    // wrote it (its write time changed).
+    void reloadIfChanged();
 
     // The entry stored under exactly key, or null.
     const HistoryEntry* find(const std::wstring& key) const;
@@ -64,9 +71,10 @@ public:
     // The user's application-data folder, then "Brindlewood\Kestrune\historymapdata.xml".
     static std::wstring historyFilePath();
 
-    // Writes every entry not imported, in key order, replacing the file in one step.
-    // Returns true when the file now holds the map.
-    bool saveHistory() const;
+    // Writes the band's own entries (what it loaded from the file and the launches it
+    // recorded, never the imported records), in key order, replacing the file in one step.
+    // Returns true when the file now holds them.
+    bool saveHistory();
     static void writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent);
     void loadHistory();
     // Fills entry from one entry element; false when the element is skipped (not exactly
@@ -75,7 +83,20 @@ public:
     void importUsageRecords();
 
 private:
+    // Reads the file into own_; false (own_ unchanged) when it holds no valid history.
+    bool readHistoryFile();
+    // entries_ from own_ with the imported records merged in.
+    void mergeEntries();
+    void rememberFileTime();
+
+    // What the band recorded itself: the file's entries and the launches since.
+    HistoryEntries own_;
+    // The shell's usage records, each marked imported.
+    HistoryEntries usageRecords_;
+    // own_ with usageRecords_ merged in: what the pre-selection goes by.
     HistoryEntries entries_;
+    // The file's write time when this band last read or wrote it.
+    FILETIME fileTime_{};
 };
 
 // The launch texts of a combo box's items, by index: the executable of the ShortcutEntry an

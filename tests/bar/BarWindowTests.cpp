@@ -295,8 +295,13 @@ TEST_F(BarWindowTest, ReloadRequestThroughTheNotificationWindowRescans) {
     EXPECT_EQ(1u, bar->index().size());
 }
 
-TEST_F(BarWindowTest, ReloadRequestFromAnotherProcessRescans) {
+// The taskbar's band and the floating bar's run side by side; the settings program's request
+// (made by its own code in another process) reaches both.
+TEST_F(BarWindowTest, ReloadRequestFromAnotherProcessRescansEveryBand) {
     startBar();
+    kest::CSimpleBarDlg secondBar(&owner);
+    ASSERT_TRUE(secondBar.create(parent));
+    ASSERT_TRUE(waitUntilIdle(secondBar));
     writeShortcut(startMenu + L"\\Late.lnk", systemFile(L"notepad.exe"));
     wchar_t command[] = L"post_reload_request.exe";
     STARTUPINFOW startup{sizeof(startup)};
@@ -308,15 +313,39 @@ TEST_F(BarWindowTest, ReloadRequestFromAnotherProcessRescans) {
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    EXPECT_EQ(0u, exitCode) << "the other process found the notification window";
+    EXPECT_EQ(0u, exitCode) << "the other process found a notification window";
     const DWORD start = GetTickCount();
     // The index is read only while no worker owns it.
-    while (!bar->busy() && bar->index().empty() && GetTickCount() - start < 30000) {
+    while (((!bar->busy() && bar->index().empty()) || (!secondBar.busy() && secondBar.index().empty())) &&
+           GetTickCount() - start < 30000) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         pumpMessages();
     }
     ASSERT_TRUE(waitUntilIdle(*bar));
+    ASSERT_TRUE(waitUntilIdle(secondBar));
     EXPECT_EQ(1u, bar->index().size());
+    EXPECT_EQ(1u, secondBar.index().size());
+}
+
+// Only one band can hold the hot key; when it closes, another takes it over.
+TEST_F(BarWindowTest, ClosingTheBandThatHoldsTheHotKeyHandsItToAnother) {
+    const auto keyIsFree = [] {
+        if (!RegisterHotKey(nullptr, 0x7001, MOD_WIN, 'S')) return false;
+        UnregisterHotKey(nullptr, 0x7001);
+        return true;
+    };
+    ASSERT_TRUE(keyIsFree());
+    startBar();
+    kest::CSimpleBarDlg secondBar(&owner);
+    ASSERT_TRUE(secondBar.create(parent));
+    ASSERT_TRUE(waitUntilIdle(secondBar));
+    EXPECT_FALSE(keyIsFree());
+    bar.reset();
+    pumpMessages();
+    EXPECT_FALSE(keyIsFree()) << "the second band took the key over";
+    secondBar.destroy();
+    pumpMessages();
+    EXPECT_TRUE(keyIsFree());
 }
 
 TEST_F(BarWindowTest, SavedIndexIsReadWithoutScanningWhenRescanOnStartIsOff) {

@@ -227,14 +227,17 @@ TEST_F(HistorySaveTest, FailedSaveLeavesThePreviousFileWhole) {
     EXPECT_NE(std::string::npos, after.find("<path>kept</path>"));
 }
 
-TEST_F(HistorySaveTest, MissingFolderFailsTheSaveAndKeepsTheMap) {
+// The setup program makes the folder for the account that runs it only.
+TEST_F(HistorySaveTest, FirstSaveOfAnAccountWithoutTheFolderCreatesBothLevels) {
     ASSERT_TRUE(RemoveDirectoryW(historyFolder().c_str()));
+    ASSERT_TRUE(RemoveDirectoryW((appDataFolder() + L"\\Brindlewood").c_str()));
     HistoryMap history;
     EXPECT_EQ(0, history.recordLaunch(L"C:\\A.exe"));
-    EXPECT_FALSE(history.saveHistory());
-    EXPECT_FALSE(fileExists(historyFile()));
-    ASSERT_NE(nullptr, history.find(L"c:\\a.exe"));
-    EXPECT_EQ(1u, history.find(L"c:\\a.exe")->count);
+    const HistoryEntry* entry = history.find(L"c:\\a.exe");
+    ASSERT_NE(nullptr, entry);
+    EXPECT_EQ(historyFileBytes({{L"c:\\a.exe", L"1", formatHistoryNumber(entry->lasttimehigh),
+                                 formatHistoryNumber(entry->lasttimelow)}}),
+              savedHistory());
 }
 
 }  // namespace

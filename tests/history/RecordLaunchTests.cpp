@@ -85,18 +85,45 @@ TEST_F(RecordLaunchTest, CountWrapsAtThirtyTwoBits) {
     EXPECT_EQ(0u, history.find(L"x")->count);
 }
 
-TEST_F(RecordLaunchTest, LaunchedImportedEntryCountsInMemoryButIsNeverWritten) {
+TEST_F(RecordLaunchTest, LaunchOfAnImportedProgramAddsToTheShownCountAndIsWrittenAsTheBandsOwn) {
     setUsageRecord(L"HRZR_EHACNGU:P:\\Gbbyf\\N.RKR", recordData(0, 7, 100, 1));
     writeHistory({{L"x", L"1", L"0", L"0"}});
     HistoryMap history;
     ASSERT_TRUE(history.find(L"c:\\tools\\a.exe")->imported);
     ASSERT_EQ(0, history.recordLaunch(L"C:\\Tools\\A.EXE"));
+    ASSERT_EQ(0, history.recordLaunch(L"C:\\Tools\\A.EXE"));
 
     const HistoryEntry* entry = history.find(L"c:\\tools\\a.exe");
-    EXPECT_TRUE(entry->imported);
-    EXPECT_EQ(8u, entry->count);
+    EXPECT_EQ(9u, entry->count);
     EXPECT_GT(entryTimeValue(*entry), (std::uint64_t{1} << 32) + 100);
-    EXPECT_EQ(historyFileBytes({{L"x", L"1", L"0", L"0"}}), savedHistory());
+    EXPECT_EQ(historyFileBytes({{L"c:\\tools\\a.exe", L"2", formatHistoryNumber(entry->lasttimehigh),
+                                 formatHistoryNumber(entry->lasttimelow)},
+                                {L"x", L"1", L"0", L"0"}}),
+              savedHistory());
+}
+
+// Two maps stand for two bands (the taskbar's and the floating bar's) sharing the file.
+TEST_F(RecordLaunchTest, TwoBandsLaunchingInTurnLoseNoLaunchAndSeeEachOthers) {
+    writeHistory({{L"x", L"1", L"0", L"0"}});
+    HistoryMap taskbarBand;
+    HistoryMap floatingBand;
+    ASSERT_EQ(0, taskbarBand.recordLaunch(L"A"));
+    ASSERT_EQ(0, floatingBand.recordLaunch(L"B"));
+    ASSERT_EQ(0, taskbarBand.recordLaunch(L"A"));
+    ASSERT_EQ(0, floatingBand.recordLaunch(L"X"));
+
+    HistoryMap reloaded;
+    ASSERT_NE(nullptr, reloaded.find(L"a"));
+    ASSERT_NE(nullptr, reloaded.find(L"b"));
+    EXPECT_EQ(2u, reloaded.find(L"a")->count);
+    EXPECT_EQ(1u, reloaded.find(L"b")->count);
+    EXPECT_EQ(2u, reloaded.find(L"x")->count);
+    // The taskbar's band last wrote before the floating bar's last launch; it sees that
+    // launch once it reads the changed file, before it pre-selects.
+    EXPECT_EQ(1u, taskbarBand.find(L"x")->count);
+    taskbarBand.reloadIfChanged();
+    EXPECT_EQ(2u, taskbarBand.find(L"x")->count);
+    EXPECT_EQ(1u, taskbarBand.find(L"b")->count);
 }
 
 }  // namespace

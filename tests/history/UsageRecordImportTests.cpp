@@ -156,10 +156,11 @@ TEST_F(UsageRecordImportTest, MergeAddsCountsAndKeepsTheLaterLoadedTime) {
 
     ASSERT_EQ(0, history.recordLaunch(L"loaded"));
     const HistoryEntry& loaded = *history.find(L"loaded");
-    EXPECT_EQ(historyFileBytes({{L"loaded", L"2", formatHistoryNumber(loaded.lasttimehigh),
+    EXPECT_EQ(historyFileBytes({{L"c:\\tools\\a.exe", L"3", L"5", L"0"},
+                                {L"loaded", L"2", formatHistoryNumber(loaded.lasttimehigh),
                                  formatHistoryNumber(loaded.lasttimelow)}}),
               savedHistory())
-        << "the merged entry is imported and so no longer written";
+        << "the band's own count stays in the file beside the imported record";
 }
 
 TEST_F(UsageRecordImportTest, MergeKeepsTheLaterRecordTimeComparedAsSigned) {

@@ -184,10 +184,15 @@ TEST_F(IndexFileTest, SaveThatRunsOutOfSpaceLeavesTheOldFileWhole) {
     DeleteFileW(target.c_str());
 }
 
-TEST_F(IndexFileTest, SaveIntoAMissingFolderFailsWithoutCreatingIt) {
+// The setup program makes the folder for the account that runs it only.
+TEST_F(IndexFileTest, SaveIntoAMissingFolderCreatesBothLevels) {
+    ASSERT_TRUE(saveIndex(ShortcutIndex{{L"C:\\a.lnk", makeEntry(L"C:\\a.lnk", L"")}}, file));
     const std::wstring missing = folder / L"Brindlewood\\Kestrune\\mapdata.xml";
-    EXPECT_FALSE(saveIndex(ShortcutIndex(), missing));
-    EXPECT_FALSE(fileExists(folder / L"Brindlewood"));
+    EXPECT_TRUE(saveIndex(ShortcutIndex{{L"C:\\a.lnk", makeEntry(L"C:\\a.lnk", L"")}}, missing));
+    EXPECT_EQ(readBytes(file), readBytes(missing));
+    DeleteFileW(missing.c_str());
+    RemoveDirectoryW((folder / L"Brindlewood\\Kestrune").c_str());
+    RemoveDirectoryW((folder / L"Brindlewood").c_str());
 }
 
 TEST_F(IndexFileTest, LoadDropsWhitespaceOnlyText) {
