@@ -5,7 +5,6 @@
 #include "SettingsNames.h"
 #include "accessories/CAboutDlg.h"
 #include "accessories/ProductAddresses.h"
-#include "kestentry/IndexLoader.h"
 #include "search/ModuleFolder.h"
 #include "search/SystemSounds.h"
 #include "search/TextRules.h"
@@ -21,6 +20,15 @@ std::wstring windowText(HWND window) {
     std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
     const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+std::wstring listItemText(HWND box, LRESULT item) {
+    const LRESULT length = item == CB_ERR ? CB_ERR : SendMessageW(box, CB_GETLBTEXTLEN, item, 0);
+    if (length == CB_ERR) return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
     return text;
 }
 
@@ -75,6 +83,7 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
 
     if (!notificationWindow_.create()) return FALSE;
     notificationWindow_.setBar(hwnd_);
+    keeper_ = std::make_unique<CIndexKeeper>(hwnd_, IndexReadyMessage, static_cast<ScanStatusSink*>(this));
 
     menuButton_.bind(hwnd_, IDC_MENUBUTTON);
 
@@ -152,16 +161,11 @@ void CSimpleBarDlg::Reload() {
         return;
     }
 
-    // The box stays hidden while the worker owns the index, so the status text shows.
+    // The box stays hidden while the keeper loads, so the status text shows.
     ShowWindow(searchBox_.hwnd(), SW_HIDE);
-    abortRequested_ = false;
-    // A running worker keeps the module loaded until its thread has ended.
-    LiveObjectCount::increment();
-    worker_.reset(CreateThread(nullptr, 0, LoadOrScanWorker, this, 0, nullptr));
-    if (!worker_) {
-        LiveObjectCount::decrement();
-        ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
-    }
+    CIndexKeeper::Request request{scanLocations_, rescanRequested_, readIncludePackagedApps(), readWatchScanLocations()};
+    rescanRequested_ = false;
+    if (!keeper_ || !keeper_->load(std::move(request))) ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
 
     typedHistory_.LoadFromRegistry();
     matchMode_ = readMatchMode();
@@ -169,41 +173,46 @@ void CSimpleBarDlg::Reload() {
     registerHotKey();
 }
 
-// The worker owns the index while it runs. It posts its result and never sends to the
-// window thread, which may be waiting for it in WM_DESTROY.
-DWORD WINAPI CSimpleBarDlg::LoadOrScanWorker(void* parameter) {
-    auto* bar = static_cast<CSimpleBarDlg*>(parameter);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), 0x2FF};
-    InitCommonControlsEx(&controls);
-    {
-        ComInitialization com(COINIT_APARTMENTTHREADED);
-        // Shell objects of the worker's own apartment.
-        ComPtr<IShellLinkW> shellLink;
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.putVoid());
-        ComPtr<IShellFolder> desktopFolder;
-        SHGetDesktopFolder(desktopFolder.put());
-
-        ScanContext context{bar->abortRequested_, bar->hwnd(), shellLink.get(), desktopFolder.get(), bar};
-        const bool rescan = bar->rescanRequested_;
-        bar->rescanRequested_ = false;
-        loadOrScanIndex(context, bar->scanLocations_, rescan, bar->index_);
-        if (!bar->abortRequested_) bar->catalog_.build(bar->index_);
-        if (!bar->abortRequested_) PostMessageW(bar->hwnd(), WorkerFinishedMessage, 0, 0);
+LRESULT CSimpleBarDlg::OnIndexReady(WPARAM, LPARAM) {
+    CIndexKeeper::Update update;
+    if (!keeper_->take(update)) return 0;
+    if (update.background) {
+        takeBackgroundIndex(update);
+        return 0;
     }
-    LiveObjectCount::decrement();
-    return 0;
-}
-
-LRESULT CSimpleBarDlg::OnWorkerFinished(WPARAM, LPARAM) {
-    if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
-    worker_.reset();
-    abortRequested_ = false;
+    index_ = std::move(update.index);
+    catalog_ = std::move(update.catalog);
     setStatusText(std::wstring());
     searchBox_.resetList();
     MatchText(typedText_);
     PlayAsterisk();
     ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
     return 0;
+}
+
+void CSimpleBarDlg::takeBackgroundIndex(CIndexKeeper::Update& update) {
+    HWND box = searchBox_.hwnd();
+    HWND edit = searchBox_.editWindow();
+    DWORD selectionStart = 0, selectionEnd = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart), reinterpret_cast<LPARAM>(&selectionEnd));
+    const bool open = SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    const std::wstring selectedItem = listItemText(box, SendMessageW(box, CB_GETCURSEL, 0, 0));
+    // The list's items point into the catalog that goes; no message is handled before the
+    // list holds the new catalog's items.
+    index_ = std::move(update.index);
+    catalog_ = std::move(update.catalog);
+    if (open) {
+        RefreshFromTyping();
+    } else {
+        searchBox_.resetList();
+        MatchText(searchBox_.edit().searchText);
+    }
+    // The item the box showed stays selected while it is still listed.
+    const LRESULT kept = selectedItem.empty() ? CB_ERR
+                                              : SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                             reinterpret_cast<LPARAM>(selectedItem.c_str()));
+    if (kept != CB_ERR && kept != SendMessageW(box, CB_GETCURSEL, 0, 0)) SendMessageW(box, CB_SETCURSEL, kept, 0);
+    SendMessageW(edit, EM_SETSEL, selectionStart, selectionEnd);
 }
 
 void CSimpleBarDlg::setStatusText(const std::wstring& text) {
@@ -220,11 +229,7 @@ std::wstring CSimpleBarDlg::statusText() const {
 }
 
 LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
-    if (worker_) {
-        abortRequested_ = true;
-        WaitForSingleObject(worker_.get(), INFINITE);
-        worker_.reset();
-    }
+    if (keeper_) keeper_->stop();
     releaseHotKey();
     shellLink_.reset();
     desktopFolder_.reset();
@@ -438,13 +443,8 @@ void CSimpleBarDlg::OnSearchBoxKillFocus(UINT, UINT, HWND) { searchBox_.OnKillFo
 void CSimpleBarDlg::OnSearchBoxSelEndOk(UINT, UINT, HWND) {
     HWND box = searchBox_.hwnd();
     const LRESULT selection = SendMessageW(box, CB_GETCURSEL, 0, 0);
-    if (!dropDownOpen_ || selection == CB_ERR) return;
-    const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, selection, 0);
-    if (length == CB_ERR) return;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(box, CB_GETLBTEXT, selection, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    typedText_ = text;
+    if (!dropDownOpen_ || selection == CB_ERR || SendMessageW(box, CB_GETLBTEXTLEN, selection, 0) == CB_ERR) return;
+    typedText_ = listItemText(box, selection);
     updateData(false);
     searchBox_.edit().searchText.clear();
     PostMessageW(hwnd_, WM_COMMAND, LaunchCommandId, 0);

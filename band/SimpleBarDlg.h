@@ -5,6 +5,7 @@
 #include "BarCommands.h"
 #include "BarOwner.h"
 #include "CNotificationWnd.h"
+#include "kestentry/CIndexKeeper.h"
 #include "ComPtr.h"
 #include "SearchBarSettings.h"
 #include "StringListKey.h"
@@ -35,7 +36,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_MESSAGE(WM_DESTROY, OnDestroy)
         KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
         KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
-        KEST_ON_MESSAGE(WorkerFinishedMessage, OnWorkerFinished)
+        KEST_ON_MESSAGE(IndexReadyMessage, OnIndexReady)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_EDITCHANGE, OnSearchBoxEditChange)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SETFOCUS, OnSearchBoxSetFocus)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_KILLFOCUS, OnSearchBoxKillFocus)
@@ -79,7 +80,8 @@ public:
     void OnMenuButtonClicked() override;
     void FillDropDown();
 
-    bool busy() const noexcept { return worker_.get() != nullptr; }
+    // While the index keeper loads the index the bar asked for.
+    bool busy() const noexcept { return keeper_ && keeper_->loading(); }
     MatchMode matchMode() const noexcept { return matchMode_; }
     AutoSelectMode autoSelectMode() const noexcept { return autoSelectMode_; }
     const ShortcutIndex& index() const noexcept { return index_; }
@@ -95,8 +97,8 @@ public:
     const std::wstring& typedText() const noexcept { return typedText_; }
     HWND notificationWindow() const noexcept { return notificationWindow_.hwnd(); }
 
-    // Posted by the worker when it has loaded or scanned; never sent.
-    static constexpr UINT WorkerFinishedMessage = WM_APP + 0x42;
+    // Posted by the index keeper when a new index waits; never sent.
+    static constexpr UINT IndexReadyMessage = WM_APP + 0x42;
 
 protected:
     void doDataExchange(DataExchange& exchange) override;
@@ -108,7 +110,11 @@ private:
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnSysChar(WPARAM character, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);
-    LRESULT OnWorkerFinished(WPARAM, LPARAM);
+    LRESULT OnIndexReady(WPARAM, LPARAM);
+    // Puts an index rescanned after changes on disk in place between two keystrokes: the
+    // text, the caret and the selection stay, an open list is refilled for the same text,
+    // and nothing sounds.
+    void takeBackgroundIndex(CIndexKeeper::Update& update);
     void OnSearchBoxEditChange(UINT, UINT, HWND);
     void OnSearchBoxSetFocus(UINT, UINT, HWND);
     void OnSearchBoxKillFocus(UINT, UINT, HWND);
@@ -146,8 +152,6 @@ private:
     // ScanStatusSink, called on the worker thread.
     void setStatusText(const std::wstring& text) override;
 
-    static DWORD WINAPI LoadOrScanWorker(void* bar);
-
     BarOwner* ownerBand_;
     CRollOverBitmapButton menuButton_;
     std::wstring typedText_;
@@ -156,8 +160,7 @@ private:
     bool hotKeyHeld_ = false;
     UniqueHBitmap menuBitmaps_[5];
     CNotificationWnd notificationWindow_;
-    std::atomic<bool> abortRequested_{false};
-    UniqueKernelHandle worker_;
+    std::unique_ptr<CIndexKeeper> keeper_;  // made with the window
     std::mutex matchLock_;
     ComPtr<IShellLinkW> shellLink_;
     ComPtr<IShellFolder> desktopFolder_;

@@ -7,7 +7,11 @@ namespace {
 // PropertySheetW's callback carries no data of ours; one sheet runs at a time.
 CSettingDialog* runningSheet = nullptr;
 
+// Where the badge goes below pages of 182 dialog units; the Start Menu page has grown by
+// PageGrowth (its Follow Changes and Packaged Apps check boxes), and the badge moves down
+// with the sheet's buttons.
 constexpr POINT BadgePosition = {6, 331};
+constexpr int PageGrowth = 22;
 
 std::wstring loadString(HINSTANCE instance, UINT id) {
     const wchar_t* text = nullptr;
@@ -88,6 +92,10 @@ void CSettingDialog::initializeSheet(HWND sheet) {
 
     kest::UniqueHBitmap picture(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BADGE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    // In the sheet's dialog units, by which it sizes its page area.
+    RECT growth{0, 0, 0, PageGrowth};
+    MapDialogRect(sheet, &growth);
+    badgePosition_ = POINT{BadgePosition.x, BadgePosition.y + growth.bottom};
     BITMAP size{};
     if (picture && GetObjectW(picture.get(), sizeof(size), &size)) {
         badge_.reset(ImageList_Create(size.bmWidth, size.bmHeight, ILC_MASK | ILC_COLOR24, 1, 1));
@@ -112,7 +120,7 @@ void CSettingDialog::arrangeButtons(HWND sheet) const {
 LRESULT CSettingDialog::OnPaint(WPARAM, LPARAM) {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(hwnd_, &paint);
-    if (dc && badge_) ImageList_Draw(badge_.get(), 0, dc, BadgePosition.x, BadgePosition.y, ILD_TRANSPARENT);
+    if (dc && badge_) ImageList_Draw(badge_.get(), 0, dc, badgePosition_.x, badgePosition_.y, ILD_TRANSPARENT);
     EndPaint(hwnd_, &paint);
     return 0;
 }

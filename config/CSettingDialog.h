@@ -44,6 +44,7 @@ private:
     // Owned by the sheet window, which destroys it; cleared when that happens.
     HWND markerWindow_ = nullptr;
     kest::UniqueImageList badge_;
+    POINT badgePosition_{};
     kest::UniqueHIcon smallIcon_;
     kest::UniqueHIcon bigIcon_;
     HINSTANCE instance_;

@@ -50,6 +50,8 @@ CSrtMenuPropPage::CSrtMenuPropPage(HINSTANCE instance)
     includeHistory_ = kest::readIncludeHistory();
     includeFolderItems_ = kest::readIncludeFolderItems();
     rescanOnStartup_ = kest::readForceUpdateOnStartup();
+    followChanges_ = kest::readWatchScanLocations();
+    includePackagedApps_ = kest::readIncludePackagedApps();
     displayComputerName_ = kest::readDisplayComputerName();
     useWindowsColors_ = kest::readUsingWindowsColors();
     matchMode_ = static_cast<int>(kest::readMatchMode());
@@ -61,6 +63,8 @@ void CSrtMenuPropPage::doDataExchange(kest::DataExchange& exchange) {
     exchange.check(IDC_INCLUDE_HISTORY, includeHistory_);
     exchange.check(IDC_INCLUDE_FOLDER_ITEMS, includeFolderItems_);
     exchange.check(IDC_RESCAN_ON_STARTUP, rescanOnStartup_);
+    exchange.check(IDC_FOLLOW_CHANGES, followChanges_);
+    exchange.check(IDC_INCLUDE_PACKAGED_APPS, includePackagedApps_);
     exchange.check(IDC_DISPLAY_COMPUTER_NAME, displayComputerName_);
     exchange.check(IDC_USE_WINDOWS_COLORS, useWindowsColors_);
     exchange.radio(IDC_MATCH_ALL, IDC_MATCH_WORD_START, matchMode_);
@@ -97,6 +101,8 @@ void CSrtMenuPropPage::OnCheckBox(UINT, UINT id, HWND) {
     case IDC_INCLUDE_FOLDER_ITEMS: kest::writeIncludeFolderItems(includeFolderItems_); break;
     case IDC_INCLUDE_HISTORY: kest::writeIncludeHistory(includeHistory_); break;
     case IDC_RESCAN_ON_STARTUP: kest::writeForceUpdateOnStartup(rescanOnStartup_); break;
+    case IDC_FOLLOW_CHANGES: kest::writeWatchScanLocations(followChanges_); break;
+    case IDC_INCLUDE_PACKAGED_APPS: kest::writeIncludePackagedApps(includePackagedApps_); break;
     case IDC_DISPLAY_COMPUTER_NAME: kest::writeDisplayComputerName(displayComputerName_); break;
     case IDC_USE_WINDOWS_COLORS: kest::writeUsingWindowsColors(useWindowsColors_); break;
     default: return;

@@ -15,6 +15,8 @@ class CSrtMenuPropPage : public kest::CPropertyPage {
         KEST_ON_COMMAND(IDC_INCLUDE_FOLDER_ITEMS, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_INCLUDE_HISTORY, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_RESCAN_ON_STARTUP, BN_CLICKED, OnCheckBox)
+        KEST_ON_COMMAND(IDC_FOLLOW_CHANGES, BN_CLICKED, OnCheckBox)
+        KEST_ON_COMMAND(IDC_INCLUDE_PACKAGED_APPS, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_DISPLAY_COMPUTER_NAME, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_USE_WINDOWS_COLORS, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_MATCH_ALL, BN_CLICKED, OnMatchMode)
@@ -77,6 +79,8 @@ private:
     bool includeHistory_ = true;
     bool includeFolderItems_ = true;
     bool rescanOnStartup_ = true;
+    bool followChanges_ = true;
+    bool includePackagedApps_ = true;
     bool displayComputerName_ = true;
     bool useWindowsColors_ = false;
     int matchMode_ = 0;

@@ -61,6 +61,11 @@ struct FindHandleTraits {
     static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void close(Handle h) noexcept { FindClose(h); }
 };
+struct ChangeNotificationTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) noexcept { FindCloseChangeNotification(h); }
+};
 struct HMenuTraits {
     using Handle = HMENU;
     static Handle invalid() noexcept { return nullptr; }
@@ -107,6 +112,7 @@ using UniqueHKey = UniqueHandle<HKeyTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueChangeNotification = UniqueHandle<ChangeNotificationTraits>;
 using UniqueHMenu = UniqueHandle<HMenuTraits>;
 using UniqueHIcon = UniqueHandle<HIconTraits>;
 using UniqueHGlobal = UniqueHandle<HGlobalTraits>;

@@ -89,12 +89,16 @@ LONG writeAutoSelectMode(AutoSelectMode mode) {
 bool readIncludeHistory() { return readBoolean(SettingName::IncludeHistory, true); }
 bool readIncludeFolderItems() { return readBoolean(SettingName::IncludeFolderItems, true); }
 bool readForceUpdateOnStartup() { return readBoolean(SettingName::ForceUpdateOnStartup, true); }
+bool readWatchScanLocations() { return readBoolean(SettingName::WatchScanLocations, true); }
+bool readIncludePackagedApps() { return readBoolean(SettingName::IncludePackagedApps, true); }
 bool readDisplayComputerName() { return readBoolean(SettingName::DisplayComputerName, true); }
 bool readUsingWindowsColors() { return readBoolean(SettingName::UsingWindowsColors, false); }
 
 LONG writeIncludeHistory(bool value) { return writeBoolean(SettingName::IncludeHistory, value); }
 LONG writeIncludeFolderItems(bool value) { return writeBoolean(SettingName::IncludeFolderItems, value); }
 LONG writeForceUpdateOnStartup(bool value) { return writeBoolean(SettingName::ForceUpdateOnStartup, value); }
+LONG writeWatchScanLocations(bool value) { return writeBoolean(SettingName::WatchScanLocations, value); }
+LONG writeIncludePackagedApps(bool value) { return writeBoolean(SettingName::IncludePackagedApps, value); }
 LONG writeDisplayComputerName(bool value) { return writeBoolean(SettingName::DisplayComputerName, value); }
 LONG writeUsingWindowsColors(bool value) { return writeBoolean(SettingName::UsingWindowsColors, value); }
 
@@ -127,6 +131,8 @@ SearchBarSettings readSearchBarSettings() {
     settings.includeHistory = readIncludeHistory();
     settings.includeFolderItems = readIncludeFolderItems();
     settings.forceUpdateOnStartup = readForceUpdateOnStartup();
+    settings.watchScanLocations = readWatchScanLocations();
+    settings.includePackagedApps = readIncludePackagedApps();
     settings.displayComputerName = readDisplayComputerName();
     settings.usingWindowsColors = readUsingWindowsColors();
     settings.hotKey = readHotKey();

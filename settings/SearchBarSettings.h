@@ -29,6 +29,8 @@ struct SearchBarSettings {
     bool includeHistory = true;
     bool includeFolderItems = true;
     bool forceUpdateOnStartup = true;
+    bool watchScanLocations = true;
+    bool includePackagedApps = true;
     bool displayComputerName = true;
     bool usingWindowsColors = false;
     HotKeySetting hotKey;
@@ -47,11 +49,15 @@ LONG writeAutoSelectMode(AutoSelectMode mode);
 bool readIncludeHistory();
 bool readIncludeFolderItems();
 bool readForceUpdateOnStartup();
+bool readWatchScanLocations();
+bool readIncludePackagedApps();
 bool readDisplayComputerName();
 bool readUsingWindowsColors();
 LONG writeIncludeHistory(bool value);
 LONG writeIncludeFolderItems(bool value);
 LONG writeForceUpdateOnStartup(bool value);
+LONG writeWatchScanLocations(bool value);
+LONG writeIncludePackagedApps(bool value);
 LONG writeDisplayComputerName(bool value);
 LONG writeUsingWindowsColors(bool value);
 

@@ -3,6 +3,7 @@
 // it, creates it on its own thread and keeps it alive until the worker has ended.
 #include <windows.h>
 #include <shlobj.h>
+#include "ShortcutEntry.h"
 #include <atomic>
 #include <string>
 
@@ -30,6 +31,8 @@ struct ScanContext {
     IShellFolder* desktopFolder = nullptr;
     // May be null.
     ScanStatusSink* status = nullptr;
+    // Added to the index of a scan before it is saved; may be null.
+    const ShortcutIndex* packagedApps = nullptr;
 };
 
 }  // namespace kest

@@ -1,4 +1,5 @@
 #include "StartMenuScanner.h"
+#include "PackagedApps.h"
 #include "IndexFile.h"
 #include "ShortcutFiles.h"
 #include "UniqueHandle.h"
@@ -39,6 +40,7 @@ ScanResult StartMenuScanner::Rescan(const StringList& locations, const std::wstr
         ScanFolder(location);
     }
     if (aborted()) return ScanResult::Aborted;
+    if (context_.packagedApps) replacePackagedApps(index_, *context_.packagedApps);
     return saveIndex(index_, indexPath) ? ScanResult::Saved : ScanResult::SaveFailed;
 }
 

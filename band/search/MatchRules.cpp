@@ -1,6 +1,7 @@
 #include "MatchRules.h"
 #include "MatchCatalog.h"
 #include "TextRules.h"
+#include "kestentry/PackagedApps.h"
 #include <algorithm>
 
 namespace kest {
@@ -71,6 +72,8 @@ int collectMatches(const ShortcutIndex& index, const std::wstring& text, MatchMo
 }
 
 std::wstring entryDisplayText(const ShortcutEntry& entry) {
+    // A packaged app's path has no folder to name; its name has no extension to drop.
+    if (isAppsFolderPath(entry.path)) return entry.name + L" (Apps)";
     const size_t dot = entry.name.rfind(L'.');
     std::wstring text = dot == std::wstring::npos ? entry.name : entry.name.substr(0, dot);
     const size_t last = entry.path.rfind(L'\\');

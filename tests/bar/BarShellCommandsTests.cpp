@@ -12,63 +12,6 @@ using namespace kesttest;
 
 namespace {
 
-std::wstring systemFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder) + L"\\" + name;
-}
-
-// The registry's default value of a HKEY_CLASSES_ROOT key, given for the length of a test
-// and put back afterwards.
-class ClassesValue {
-public:
-    ClassesValue(std::wstring keyPath, const std::wstring& value) : keyPath_(std::move(keyPath)) {
-        wchar_t old[1024] = {};
-        DWORD size = sizeof(old) - sizeof(wchar_t);
-        had_ = RegGetValueW(HKEY_CLASSES_ROOT, keyPath_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &size) ==
-               ERROR_SUCCESS;
-        old_ = old;
-        set(value);
-    }
-    ~ClassesValue() {
-        if (had_)
-            set(old_);
-        else
-            RegDeleteTreeW(HKEY_CLASSES_ROOT, keyPath_.c_str());
-    }
-
-private:
-    void set(const std::wstring& value) const {
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, keyPath_.c_str(), nullptr, REG_SZ, value.c_str(),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-
-    std::wstring keyPath_;
-    std::wstring old_;
-    bool had_ = false;
-};
-
-// A shell command that writes what it was given into a marker file.
-std::wstring recordingCommand(const std::wstring& marker) {
-    return L"\"" + systemFile(L"cmd.exe") + L"\" /c echo %1> \"" + marker + L"\"";
-}
-
-// Pumps until the marker holds a line, then returns it.
-std::wstring waitForMarker(const std::wstring& marker, DWORD milliseconds = 30000) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        std::wifstream file(marker.c_str());
-        std::wstring line;
-        if (file && std::getline(file, line) && !line.empty()) {
-            while (!line.empty() && (line.back() == L' ' || line.back() == L'\r')) line.pop_back();
-            return line;
-        }
-        if (GetTickCount() - start > milliseconds) return std::wstring();
-        Sleep(50);
-        pumpMessages();
-    }
-}
-
 HWND waitForTopLevelWindow(const wchar_t* caption, DWORD milliseconds = 30000) {
     const DWORD start = GetTickCount();
     for (;;) {

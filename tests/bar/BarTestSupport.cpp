@@ -1,4 +1,5 @@
 #include "BarTestSupport.h"
+#include <fstream>
 #include "SettingsNames.h"
 #include "StringListKey.h"
 #include <shellapi.h>
@@ -63,6 +64,52 @@ void removeTree(const std::wstring& path) {
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationW(&operation);
+}
+
+std::wstring systemFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + name;
+}
+
+ClassesValue::ClassesValue(std::wstring keyPath, const std::wstring& value) : keyPath_(std::move(keyPath)) {
+    wchar_t old[1024] = {};
+    DWORD size = sizeof(old) - sizeof(wchar_t);
+    had_ = RegGetValueW(HKEY_CLASSES_ROOT, keyPath_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &size) ==
+           ERROR_SUCCESS;
+    old_ = old;
+    set(value);
+}
+
+ClassesValue::~ClassesValue() {
+    if (had_)
+        set(old_);
+    else
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, keyPath_.c_str());
+}
+
+void ClassesValue::set(const std::wstring& value) const {
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, keyPath_.c_str(), nullptr, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring recordingCommand(const std::wstring& marker) {
+    return L"\"" + systemFile(L"cmd.exe") + L"\" /c echo %1> \"" + marker + L"\"";
+}
+
+std::wstring waitForMarker(const std::wstring& marker, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::wifstream file(marker.c_str());
+        std::wstring line;
+        if (file && std::getline(file, line) && !line.empty()) {
+            while (!line.empty() && (line.back() == L' ' || line.back() == L'\r')) line.pop_back();
+            return line;
+        }
+        if (GetTickCount() - start > milliseconds) return std::wstring();
+        Sleep(50);
+        pumpMessages();
+    }
 }
 
 void BarFixture::SetUp() {

@@ -17,6 +17,28 @@ void writeShortcut(const std::wstring& path, const std::wstring& target, const s
                    const std::wstring& workingDirectory = L"");
 void setDword(const wchar_t* name, DWORD value);
 std::wstring tempFolder(const wchar_t* name);
+std::wstring systemFile(const wchar_t* name);
+// A shell command that writes what it was given into a marker file.
+std::wstring recordingCommand(const std::wstring& marker);
+// Pumps until the marker holds a line, then returns it; empty after the time limit.
+std::wstring waitForMarker(const std::wstring& marker, DWORD milliseconds = 30000);
+
+// The registry's default value of a HKEY_CLASSES_ROOT key, given for the length of a test
+// and put back afterwards.
+class ClassesValue {
+public:
+    ClassesValue(std::wstring keyPath, const std::wstring& value);
+    ~ClassesValue();
+    ClassesValue(const ClassesValue&) = delete;
+    ClassesValue& operator=(const ClassesValue&) = delete;
+
+private:
+    void set(const std::wstring& value) const;
+
+    std::wstring keyPath_;
+    std::wstring old_;
+    bool had_ = false;
+};
 void removeTree(const std::wstring& path);
 
 // Records the bar's focus reports, as the desk band would pass them to its site.

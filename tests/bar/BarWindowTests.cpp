@@ -14,12 +14,6 @@ namespace {
 
 using Texts = std::vector<std::wstring>;
 
-std::wstring systemFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder) + L"\\" + name;
-}
-
 // Waits for a launched console program's marker file, then a little longer so that its
 // window is gone before the next test types into the box.
 bool waitForFile(const std::wstring& path, DWORD milliseconds = 30000) {
@@ -301,6 +295,7 @@ TEST_F(BarWindowTest, ReloadRequestFromAnotherProcessRescansEveryBand) {
     startBar();
     kest::CSimpleBarDlg secondBar(&owner);
     ASSERT_TRUE(secondBar.create(parent));
+    ShowWindow(secondBar.hwnd(), SW_SHOWNORMAL);
     ASSERT_TRUE(waitUntilIdle(secondBar));
     writeShortcut(startMenu + L"\\Late.lnk", systemFile(L"notepad.exe"));
     wchar_t command[] = L"post_reload_request.exe";
@@ -338,6 +333,7 @@ TEST_F(BarWindowTest, ClosingTheBandThatHoldsTheHotKeyHandsItToAnother) {
     startBar();
     kest::CSimpleBarDlg secondBar(&owner);
     ASSERT_TRUE(secondBar.create(parent));
+    ShowWindow(secondBar.hwnd(), SW_SHOWNORMAL);
     ASSERT_TRUE(waitUntilIdle(secondBar));
     EXPECT_FALSE(keyIsFree());
     bar.reset();

@@ -100,12 +100,16 @@ TEST_F(SettingsSheet, SetsItsIconsAndPaintsTheBadgeWithWhiteTransparent) {
         EXPECT_NE(0, SendMessageW(sheet.sheet, WM_GETICON, ICON_BIG, 0));
         RedrawWindow(sheet.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         sheet.sync();
-        // Wine's dialog font makes the client area 337 pixels high, so only the badge's top
-        // rows show at y 331; the K of its lettering starts at (8, 4) of the picture.
+        // The badge stays beside the buttons, 35 pixels above the bottom of the client area
+        // under Wine's dialog font, however tall the pages are; the K of its lettering
+        // starts at (8, 4) of the picture.
+        RECT client{};
+        GetClientRect(sheet.sheet, &client);
+        const int top = client.bottom - 35;
         HDC dc = GetDC(sheet.sheet);
-        const COLORREF letter = GetPixel(dc, 6 + 8, 331 + 4);
-        const COLORREF corner = GetPixel(dc, 6 + 1, 331 + 1);
-        const COLORREF beside = GetPixel(dc, 3, 331 + 1);
+        const COLORREF letter = GetPixel(dc, 6 + 8, top + 4);
+        const COLORREF corner = GetPixel(dc, 6 + 1, top + 1);
+        const COLORREF beside = GetPixel(dc, 3, top + 1);
         ReleaseDC(sheet.sheet, dc);
         EXPECT_EQ(RGB(160, 80, 20), letter);
         EXPECT_NE(RGB(255, 255, 255), corner);

@@ -28,6 +28,8 @@ TEST_F(StartMenuPageStorage, EveryCheckBoxIsWrittenTheMomentItIsClicked) {
     const Case cases[] = {{IDC_INCLUDE_FOLDER_ITEMS, SettingName::IncludeFolderItems, true},
                           {IDC_INCLUDE_HISTORY, SettingName::IncludeHistory, true},
                           {IDC_RESCAN_ON_STARTUP, SettingName::ForceUpdateOnStartup, true},
+                          {IDC_FOLLOW_CHANGES, SettingName::WatchScanLocations, true},
+                          {IDC_INCLUDE_PACKAGED_APPS, SettingName::IncludePackagedApps, true},
                           {IDC_DISPLAY_COMPUTER_NAME, SettingName::DisplayComputerName, true},
                           {IDC_USE_WINDOWS_COLORS, SettingName::UsingWindowsColors, false}};
     ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {

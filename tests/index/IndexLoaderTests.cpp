@@ -142,8 +142,10 @@ TEST_F(IndexLoaderTest, AbortWhileALargeFileIsBeingReadStopsWithoutScanningOrWri
 }
 
 TEST_F(IndexLoaderTest, ScanWhoseSaveFailsKeepsItsIndex) {
-    const std::wstring missing = data / L"no such folder\\mapdata.xml";
-    EXPECT_EQ(IndexLoadResult::ScannedNotSaved, loadOrScanIndex(context, {menu.path()}, false, index, missing));
+    // A file where the folder should be: the folder cannot be made and the save fails.
+    ASSERT_TRUE(writeBytes(data / L"not a folder", "x"));
+    const std::wstring unwritable = data / L"not a folder\\mapdata.xml";
+    EXPECT_EQ(IndexLoadResult::ScannedNotSaved, loadOrScanIndex(context, {menu.path()}, false, index, unwritable));
     EXPECT_EQ(1u, index.size());
 }
 

@@ -299,9 +299,9 @@ int DiskAttack::missingDataFolder(std::uint64_t input, std::mt19937_64& random) 
     removeTree(dataFolder);
     int lost = 0;
     switch (pick(random, 0, 3)) {
-    case 0: {  // missing: the scan keeps its index in memory
+    case 0: {  // missing: the save makes it (an account the setup program did not run for)
         const Scan done = scan({location}, indexPath);
-        if (done.result != kest::IndexLoadResult::ScannedNotSaved) reportWrong(where + ": saved without a folder");
+        if (done.result != kest::IndexLoadResult::Scanned) reportWrong(where + ": not saved into a missing folder");
         lost += checkIndex(where, done);
         break;
     }

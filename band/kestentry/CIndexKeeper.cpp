@@ -1,0 +1,188 @@
+#include "CIndexKeeper.h"
+#include "ComObject.h"
+#include "ComPtr.h"
+#include "IndexLoader.h"
+#include "PackagedApps.h"
+#include "StartMenuScanner.h"
+#include <commctrl.h>
+#include <algorithm>
+#include <vector>
+
+namespace kest {
+
+namespace {
+
+// How long the disk must stay quiet after a change before the rescan.
+constexpr ULONGLONG QuietTime = 2000;
+// The least time from one background rescan to the next.
+constexpr ULONGLONG RescanInterval = 10000;
+// Installing a packaged app touches no watched folder: the apps are listed this often.
+constexpr ULONGLONG AppsListingInterval = 60000;
+constexpr ULONGLONG Never = ~ULONGLONG{0};
+constexpr DWORD WatchedChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
+
+}  // namespace
+
+CIndexKeeper::CIndexKeeper(HWND bar, UINT readyMessage, ScanStatusSink* status) noexcept
+    : bar_(bar), readyMessage_(readyMessage), status_(status), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CIndexKeeper::~CIndexKeeper() { stop(); }
+
+bool CIndexKeeper::load(Request request) {
+    stop();
+    if (!stopEvent_) return false;
+    request_ = std::move(request);
+    loading_ = true;
+    // A running thread keeps the module loaded until it has ended.
+    LiveObjectCount::increment();
+    thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
+    if (!thread_) {
+        LiveObjectCount::decrement();
+        loading_ = false;
+        return false;
+    }
+    return true;
+}
+
+bool CIndexKeeper::take(Update& update) {
+    std::unique_ptr<Update> waiting;
+    {
+        std::lock_guard<std::mutex> lock(waitingLock_);
+        waiting = std::move(waiting_);
+    }
+    if (!waiting) return false;
+    update = std::move(*waiting);
+    if (!update.background) loading_ = false;
+    return true;
+}
+
+void CIndexKeeper::stop() noexcept {
+    if (thread_) {
+        abortRequested_ = true;
+        SetEvent(stopEvent_.get());
+        WaitForSingleObject(thread_.get(), INFINITE);
+        thread_.reset();
+        ResetEvent(stopEvent_.get());
+        abortRequested_ = false;
+    }
+    loading_ = false;
+    std::lock_guard<std::mutex> lock(waitingLock_);
+    waiting_.reset();
+}
+
+DWORD WINAPI CIndexKeeper::run(void* parameter) {
+    auto* keeper = static_cast<CIndexKeeper*>(parameter);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), 0x2FF};
+    InitCommonControlsEx(&controls);
+    {
+        ComInitialization com(COINIT_APARTMENTTHREADED);
+        keeper->loadAndFollow();
+    }
+    LiveObjectCount::decrement();
+    return 0;
+}
+
+void CIndexKeeper::loadAndFollow() {
+    // Shell objects of the thread's own apartment.
+    ComPtr<IShellLinkW> shellLink;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.putVoid());
+    ComPtr<IShellFolder> desktopFolder;
+    SHGetDesktopFolder(desktopFolder.put());
+    const std::shared_ptr<AppsFolder> appsFolder = currentAppsFolder();
+    ShortcutIndex apps;
+    if (request_.includePackagedApps) apps = packagedAppEntries(appsFolder->items());
+
+    auto update = std::make_unique<Update>();
+    const ScanContext context{abortRequested_, bar_, shellLink.get(), desktopFolder.get(), status_,
+                              request_.includePackagedApps ? &apps : nullptr};
+    const IndexLoadResult result = loadOrScanIndex(context, request_.locations, request_.rescan, update->index);
+    if (abortRequested_) return;
+    // The file holds the apps of its scan; the ones installed now count.
+    if (result == IndexLoadResult::ReadFromFile) replacePackagedApps(update->index, apps);
+    update->catalog.build(update->index);
+    if (abortRequested_) return;
+    handOver(std::move(update));
+
+    if (request_.followChanges || request_.includePackagedApps)
+        follow(shellLink.get(), desktopFolder.get(), *appsFolder, apps);
+}
+
+void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder,
+                          ShortcutIndex& apps) {
+    std::vector<UniqueChangeNotification> watches;
+    std::vector<HANDLE> waitFor{stopEvent_.get()};
+    if (request_.followChanges) {
+        for (const std::wstring& location : request_.locations) {
+            if (waitFor.size() == MAXIMUM_WAIT_OBJECTS) break;
+            UniqueChangeNotification watch(FindFirstChangeNotificationW(location.c_str(), TRUE, WatchedChanges));
+            if (!watch) continue;
+            waitFor.push_back(watch.get());
+            watches.push_back(std::move(watch));
+        }
+    }
+    const bool listApps = request_.includePackagedApps;
+    ULONGLONG lastRescan = GetTickCount64();
+    ULONGLONG nextListing = listApps ? lastRescan + AppsListingInterval : Never;
+    ULONGLONG lastChange = 0;
+    bool changed = false;
+    for (;;) {
+        const ULONGLONG due =
+            changed ? std::min(nextListing, std::max(lastChange + QuietTime, lastRescan + RescanInterval)) : nextListing;
+        const ULONGLONG now = GetTickCount64();
+        const DWORD timeout = due == Never ? INFINITE : due > now ? static_cast<DWORD>(due - now) : 0;
+        const DWORD woke = WaitForMultipleObjects(static_cast<DWORD>(waitFor.size()), waitFor.data(), FALSE, timeout);
+        if (woke == WAIT_OBJECT_0 || abortRequested_) return;
+        const ULONGLONG at = GetTickCount64();
+        if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + waitFor.size()) {
+            changed = true;
+            lastChange = at;
+            // A location that can no longer be watched (it was removed) is dropped, so that
+            // its signalled handle does not wake the thread again and again.
+            if (!FindNextChangeNotification(waitFor[woke - WAIT_OBJECT_0])) waitFor.erase(waitFor.begin() + (woke - WAIT_OBJECT_0));
+            continue;
+        }
+        if (woke != WAIT_TIMEOUT) return;
+        if (at >= nextListing) {
+            nextListing = at + AppsListingInterval;
+            ShortcutIndex listed = packagedAppEntries(appsFolder.items());
+            if (listed != apps) {
+                apps = std::move(listed);
+                changed = true;
+                lastChange = at - QuietTime;
+            }
+        }
+        if (changed && at >= lastChange + QuietTime && at >= lastRescan + RescanInterval) {
+            changed = false;
+            if (listApps) apps = packagedAppEntries(appsFolder.items());
+            rescanInBackground(shellLink, desktopFolder, listApps ? &apps : nullptr);
+            if (abortRequested_) return;
+            lastRescan = GetTickCount64();
+            if (listApps) nextListing = lastRescan + AppsListingInterval;
+        }
+    }
+}
+
+void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps) {
+    auto update = std::make_unique<Update>();
+    update->background = true;
+    // No window and no status: the user goes on typing while it runs.
+    const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps};
+    StartMenuScanner scanner(context, update->index);
+    if (scanner.Rescan(request_.locations, indexFilePath()) == ScanResult::Aborted) return;
+    update->catalog.build(update->index);
+    if (abortRequested_) return;
+    handOver(std::move(update));
+}
+
+void CIndexKeeper::handOver(std::unique_ptr<Update> update) {
+    {
+        std::lock_guard<std::mutex> lock(waitingLock_);
+        // A newer index replaces one the bar has not taken yet; if that was the answer to
+        // the bar's load, the newer one answers it.
+        if (waiting_ && !waiting_->background) update->background = false;
+        waiting_ = std::move(update);
+    }
+    PostMessageW(bar_, readyMessage_, 0, 0);
+}
+
+}  // namespace kest
