@@ -141,7 +141,10 @@ void CSimpleBarDlg::Reload() {
     searchBox_.resetList();
 
     if (readScanLocationsInstallingDefaults(scanLocations_) == ScanLocationsResult::NoShellAllocator) {
-        DestroyWindow(GetParent(hwnd_));
+        // The host window goes, and the bar with it, but only once this handler has returned:
+        // destroyed here, the bar would be freed under its own feet. Its default processing
+        // of WM_CLOSE destroys it.
+        PostMessageW(GetParent(hwnd_), WM_CLOSE, 0, 0);
         return;
     }
 
@@ -212,12 +215,15 @@ std::wstring CSimpleBarDlg::statusText() const {
     return statusText_;
 }
 
+void CSimpleBarDlg::stopWorker() noexcept {
+    if (!worker_) return;
+    abortRequested_ = true;
+    WaitForSingleObject(worker_.get(), INFINITE);
+    worker_.reset();
+}
+
 LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
-    if (worker_) {
-        abortRequested_ = true;
-        WaitForSingleObject(worker_.get(), INFINITE);
-        worker_.reset();
-    }
+    stopWorker();
     UnregisterHotKey(hwnd_, HotKeyId);
     shellLink_.reset();
     desktopFolder_.reset();

@@ -79,6 +79,9 @@ public:
     void FillDropDown();
 
     bool busy() const noexcept { return worker_.get() != nullptr; }
+    // Asks a running worker to stop and waits until it has ended; the index it was
+    // building may be incomplete.
+    void stopWorker() noexcept;
     MatchMode matchMode() const noexcept { return matchMode_; }
     AutoSelectMode autoSelectMode() const noexcept { return autoSelectMode_; }
     const ShortcutIndex& index() const noexcept { return index_; }
