@@ -2,6 +2,7 @@
 // fake site of the test's own, driven by its interfaces and window messages.
 #include "BandModuleSupport.h"
 #include "FakeBandSite.h"
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace kest::test {
@@ -211,6 +212,51 @@ TEST_F(DeskBandSite, CloseDestroysBandAndBar) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(IsWindow(bar));
     EXPECT_EQ(bandWindow(), nullptr);
+}
+
+// This test program carries no manifest, so its own activation context gives version 5 of
+// the common controls; the band's windows must still be made from the band's manifest.
+class DeskBandControls : public DeskBand {
+protected:
+    struct ToolTipSearch {
+        HWND owner;
+        HWND found;
+    };
+    // The bar's tool tip window: a top-level window of this thread owned by the strip.
+    HWND barToolTip() const {
+        ToolTipSearch search{strip.hwnd(), nullptr};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM state) -> BOOL {
+                auto* search = reinterpret_cast<ToolTipSearch*>(state);
+                wchar_t name[64] = L"";
+                GetClassNameW(window, name, 64);
+                if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+                search->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+};
+
+TEST_F(DeskBandControls, TheBarsToolTipIsOfVersion6) {
+    showBand();
+    const HWND toolTip = barToolTip();
+    ASSERT_NE(toolTip, nullptr);
+    // A tool tip of version 5 answers 0 until told a version.
+    EXPECT_EQ(SendMessageW(toolTip, CCM_GETVERSION, 0, 0), 6);
+}
+
+TEST_F(DeskBandControls, TheSearchBoxIsTheVersion6ComboBox) {
+    showBand();
+    const HWND edit = searchEdit();
+    ASSERT_NE(edit, nullptr);
+    const HWND box = GetParent(edit);
+    WNDCLASSEXW hostCombo{sizeof(hostCombo)};
+    const ATOM hostAtom = static_cast<ATOM>(GetClassInfoExW(nullptr, WC_COMBOBOXW, &hostCombo));
+    ASSERT_NE(hostAtom, 0);
+    EXPECT_NE(GetClassWord(box, GCW_ATOM), hostAtom) << "the version 6 combo box, not the system's own";
 }
 
 class DeskBandFocus : public DeskBand {};
