@@ -157,7 +157,10 @@ void CSimpleBarDlg::Reload() {
     searchBox_.resetList();
 
     if (readScanLocationsInstallingDefaults(scanLocations_) == ScanLocationsResult::NoShellAllocator) {
-        DestroyWindow(GetParent(hwnd_));
+        // The host window goes, and the bar with it, but only once this handler has returned:
+        // destroyed here, the bar would be freed under its own feet. Its default processing
+        // of WM_CLOSE destroys it.
+        PostMessageW(GetParent(hwnd_), WM_CLOSE, 0, 0);
         return;
     }
 
@@ -228,8 +231,12 @@ std::wstring CSimpleBarDlg::statusText() const {
     return statusText_;
 }
 
-LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
+void CSimpleBarDlg::stopWorker() noexcept {
     if (keeper_) keeper_->stop();
+}
+
+LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
+    stopWorker();
     releaseHotKey();
     shellLink_.reset();
     desktopFolder_.reset();

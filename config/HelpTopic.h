@@ -9,4 +9,8 @@ constexpr const wchar_t* ContextMenuHelpTopic = L"kesthelp.chm::/settings.htm#co
 // loaded from the system folder on first use and kept; without it nothing happens.
 bool ShowHelpTopic(const wchar_t* topic);
 
+// Closes every help window this program opened (HH_CLOSE_ALL) and unloads the control; the
+// program calls it before it ends, while COM is still initialised.
+void CloseHelpWindows() noexcept;
+
 }  // namespace kest

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace kest {
 
@@ -23,6 +24,22 @@ POINT screenPoint(HWND window, LPARAM clientPosition) noexcept {
     POINT point{GET_X_LPARAM(clientPosition), GET_Y_LPARAM(clientPosition)};
     ClientToScreen(window, &point);
     return point;
+}
+
+// The dialog boxes owned by a window; DialogBoxParamW makes its parent's top-level window the owner.
+struct OwnedDialogs {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectOwnedDialog(HWND window, LPARAM search) {
+    auto* dialogs = reinterpret_cast<OwnedDialogs*>(search);
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    const HWND owner = GetWindow(window, GW_OWNER);
+    if (lstrcmpW(className, L"#32770") == 0 && owner && GetAncestor(owner, GA_ROOT) == dialogs->owner)
+        dialogs->found.push_back(window);
+    return TRUE;
 }
 
 }  // namespace
@@ -286,21 +303,46 @@ void CFloatBarWnd::OnOpenSettings(UINT, UINT, HWND) {
     ShellExecuteW(nullptr, nullptr, program.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
 }
 
+void CFloatBarWnd::OnExit(UINT, UINT, HWND) { requestExit(); }
+
+LRESULT CFloatBarWnd::OnClose(WPARAM, LPARAM) {
+    requestExit();
+    return 0;
+}
+
+// The request may arrive inside the loop of a menu or of the band's About box, which would
+// run a posted exit just the same: closing the band there would free the bar under its own
+// handler. So the loops are ended first, and the message loop closes the band.
+void CFloatBarWnd::requestExit() {
+    exitRequested_ = true;
+    endModalLoops();
+    // Wakes the message loop when the request was sent from another thread or process.
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+void CFloatBarWnd::endModalLoops() const {
+    EndMenu();
+    OwnedDialogs dialogs{hwnd_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), collectOwnedDialog, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs.found) EndDialog(dialog, IDCANCEL);
+}
+
 // The band is closed before its parent window goes, as the taskbar calls CloseDW first.
-void CFloatBarWnd::OnExit(UINT, UINT, HWND) {
+void CFloatBarWnd::exitNow() noexcept {
+    exitRequested_ = false;
     closeBand();
     destroy();
 }
 
-LRESULT CFloatBarWnd::OnClose(WPARAM, LPARAM) {
-    OnExit(0, ExitCommandId, nullptr);
-    return 0;
-}
-
-// The session ends without a WM_DESTROY: the band stops its worker now.
-LRESULT CFloatBarWnd::OnEndSession(WPARAM ending, LPARAM) {
-    if (ending) closeBand();
-    return 0;
+// After WM_ENDSESSION the system may end the process at any moment, and this may run inside
+// a modal loop of the band: the band's worker is stopped and the process ends here, freeing
+// nothing that a caller further up the stack still uses.
+LRESULT CFloatBarWnd::OnEndSession(WPARAM ending, LPARAM flags) {
+    if (!ending) return 0;
+    // Only top-level windows hear of the end of the session.
+    if (HWND bandWindow = band_.window()) SendMessageW(bandWindow, WM_ENDSESSION, ending, flags);
+    removeNotifyIcon();
+    ExitProcess(ExitClosedCleanly);
 }
 
 LRESULT CFloatBarWnd::OnDestroy(WPARAM, LPARAM) {

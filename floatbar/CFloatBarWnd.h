@@ -46,6 +46,13 @@ public:
     // CloseDW, SetSite(NULL) and the last Release; the window stays.
     void closeBand() noexcept;
 
+    // True once "Exit" was asked for. The request only ends the modal loops of the bar and
+    // the band (a menu, the About box); the message loop then calls exitNow, outside them.
+    bool exitRequested() const noexcept { return exitRequested_; }
+    // Closes the band and destroys the window, which ends the message loop. Only from the
+    // message loop itself: no handler of the band or the bar may be on the stack.
+    void exitNow() noexcept;
+
     // Called by the message loop for every message before it is dispatched: the band's
     // keys while it has the focus, and the hot key shows a hidden bar. True when consumed.
     bool preTranslateMessage(MSG& message);
@@ -77,7 +84,7 @@ private:
     LRESULT OnDisplayChange(WPARAM, LPARAM);
     LRESULT OnSettingChange(WPARAM action, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
-    LRESULT OnEndSession(WPARAM ending, LPARAM);
+    LRESULT OnEndSession(WPARAM ending, LPARAM flags);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnPlaceBand(WPARAM, LPARAM);
     LRESULT OnNotifyIcon(WPARAM, LPARAM mouseMessage);
@@ -93,6 +100,9 @@ private:
     // Brings the strip back inside the work area it overlaps most.
     void fitIntoView();
     void showMenu(POINT screenPosition);
+    void requestExit();
+    // Ends a popup menu and every dialog box owned by the strip on this thread.
+    void endModalLoops() const;
 
     HINSTANCE instance_ = nullptr;
     CHostedBand band_;
@@ -101,6 +111,7 @@ private:
     int bandMinimumWidth_ = 0;
     bool placed_ = false;
     bool dragging_ = false;
+    bool exitRequested_ = false;
     FloatBarDrag drag_ = FloatBarDrag::Move;
     POINT dragStart_{};
     RECT dragStartRect_{};

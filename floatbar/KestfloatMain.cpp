@@ -36,9 +36,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (bar.preTranslateMessage(message)) continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            if (!bar.preTranslateMessage(message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+            // Here, and only here, no menu or dialog loop of the bar or the band is running.
+            if (bar.exitRequested()) bar.exitNow();
         }
         bar.closeBand();
     }

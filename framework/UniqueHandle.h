@@ -108,6 +108,12 @@ struct CoTaskMemTraits {
     static void close(Handle h) noexcept { CoTaskMemFree(h); }
 };
 
+struct ActCtxTraits {
+    using Handle = HANDLE;
+    static Handle invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) noexcept { ReleaseActCtx(h); }
+};
+
 using UniqueHKey = UniqueHandle<HKeyTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -124,6 +130,7 @@ using UniqueHBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueHFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueHPen = UniqueHandle<GdiObjectTraits<HPEN>>;
 using UniqueCoTaskMem = UniqueHandle<CoTaskMemTraits>;
+using UniqueActCtx = UniqueHandle<ActCtxTraits>;
 
 // Holds a GlobalLock for its lifetime.
 class GlobalLockGuard {

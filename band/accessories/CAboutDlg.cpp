@@ -1,12 +1,17 @@
 #include "CAboutDlg.h"
 #include "AccessoryRules.h"
+#include "BandActivationScope.h"
 #include "search/ModuleFolder.h"
 #include "ProductAddresses.h"
 #include <shellapi.h>
 
 namespace kest {
 
-INT_PTR CAboutDlg::show(HWND owner) { return doModal(bandModule(), IDD_ABOUT, owner); }
+INT_PTR CAboutDlg::show(HWND owner) {
+    // The box and its controls come from the band's own manifest, as the bar's do.
+    BandActivationScope activation;
+    return doModal(bandModule(), IDD_ABOUT, owner);
+}
 
 LRESULT CAboutDlg::OnInitDialog(WPARAM, LPARAM) {
     smallIcon_.reset(static_cast<HICON>(

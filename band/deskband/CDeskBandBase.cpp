@@ -208,6 +208,9 @@ LRESULT CALLBACK CDeskBandBase::bandWindowProc(HWND hwnd, UINT message, WPARAM w
         return band->OnSize(wParam, lParam);
     case WM_SETFOCUS:
         return band->OnSetFocus();
+    case WM_ENDSESSION:
+        if (wParam) band->OnEndSession();
+        return 0;
     case WM_CONTEXTMENU:
         if (band->OnContextMenu(wParam, lParam) == 0) return 0;
         break;

@@ -59,6 +59,9 @@ protected:
     virtual LRESULT OnSetFocus() = 0;
     // 0 when the menu was shown; anything else leaves the message to default processing.
     virtual LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam) = 0;
+    // The session ends (WM_ENDSESSION passed on by the host, as only top-level windows get
+    // it): the process may be ended at any moment after this returns.
+    virtual void OnEndSession() {}
 
     // Posted by the band window to itself at WM_CREATE, so the bar is made after it exists.
     static constexpr UINT CreateContentMessage = WM_USER + 1;

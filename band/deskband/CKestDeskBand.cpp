@@ -1,4 +1,5 @@
 #include "CKestDeskBand.h"
+#include "BandActivationScope.h"
 #include "BandIdentity.h"
 #include "SimpleBarDlg.h"
 #include <new>
@@ -36,7 +37,13 @@ LRESULT CKestDeskBand::OnCreate() {
     if (bar_ || !bandWindow()) return 0;
     std::unique_ptr<CSimpleBarDlg> bar(new (std::nothrow) CSimpleBarDlg(this));
     if (!bar) return 0;
-    const HWND barWindow = bar->create(bandWindow());
+    HWND barWindow = nullptr;
+    {
+        // The bar, its controls, its tool tips and its notification window are made with
+        // the common controls of the band's own manifest, whatever the host's manifest says.
+        BandActivationScope activation;
+        barWindow = bar->create(bandWindow());
+    }
     if (!barWindow) return 0;
     bar_ = std::move(bar);
     SetParent(barWindow, bandWindow());
@@ -73,6 +80,12 @@ LRESULT CKestDeskBand::OnSetFocus() {
 LRESULT CKestDeskBand::OnContextMenu(WPARAM wParam, LPARAM lParam) {
     if (!bar_) return 1;
     return bar_->ShowBarMenu(reinterpret_cast<HWND>(wParam), lParam);
+}
+
+// Nothing is freed: this may run inside a modal loop of the bar. Only the worker is
+// stopped, so that no thread of the module runs on while the process ends.
+void CKestDeskBand::OnEndSession() {
+    if (bar_) bar_->stopWorker();
 }
 
 LRESULT CKestDeskBand::OnDestroy() {

@@ -27,6 +27,7 @@ protected:
     LRESULT OnSize(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnSetFocus() override;
     LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam) override;
+    void OnEndSession() override;
 
 private:
     std::unique_ptr<CSimpleBarDlg> bar_;

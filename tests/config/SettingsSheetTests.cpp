@@ -33,11 +33,12 @@ std::wstring programPath() {
 
 struct Program {
     UniqueKernelHandle process;
-    bool start() {
+    // In folder when given, as the band starts it beside itself.
+    bool start(const wchar_t* folder = nullptr) {
         std::wstring commandLine = L"\"" + programPath() + L"\"";
         STARTUPINFOW startup{sizeof(startup)};
         PROCESS_INFORMATION info{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                             &info))
             return false;
         CloseHandle(info.hThread);
@@ -45,6 +46,22 @@ struct Program {
         return true;
     }
     bool ended(DWORD bound = 15000) const { return WaitForSingleObject(process.get(), bound) == WAIT_OBJECT_0; }
+    DWORD exitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process.get(), &code);
+        return code;
+    }
+    // A shown top-level window of the program other than except.
+    HWND otherShownWindow(HWND except) const {
+        const DWORD id = GetProcessId(process.get());
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, nullptr, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == id && window != except && IsWindowVisible(window)) return window;
+        }
+        return nullptr;
+    }
 };
 
 HWND waitForMarker() {
@@ -181,6 +198,23 @@ TEST_F(SettingsProgram, SecondStartEndsAndLeavesTheFirstSheetOpen) {
     sheet = GetWindow(marker, GW_OWNER);
     PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(third.ended());
+}
+
+TEST_F(SettingsProgram, EndsCleanlyWithItsHelpWindowOpen) {
+    Program program;
+    const std::wstring folder = programPath().substr(0, programPath().rfind(L'\\'));
+    ASSERT_TRUE(program.start(folder.c_str()));
+    const HWND marker = waitForMarker();
+    ASSERT_NE(nullptr, marker);
+    const HWND sheet = GetWindow(marker, GW_OWNER);
+    PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDHELP, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDHELP)));
+    HWND help = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (help = program.otherShownWindow(sheet)) != nullptr; }, 15000))
+        << "the Help button opened a help window";
+    PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(sheet, IDOK)));
+    ASSERT_TRUE(program.ended());
+    EXPECT_EQ(0u, program.exitCode()) << "the help control was unloaded only after its windows had closed";
+    EXPECT_FALSE(IsWindow(help));
 }
 
 TEST_F(SettingsProgram, SecondStartWhileThisProcessShowsTheSheetDoesNotShowAnother) {

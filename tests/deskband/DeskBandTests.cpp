@@ -2,6 +2,7 @@
 // fake site of the test's own, driven by its interfaces and window messages.
 #include "BandModuleSupport.h"
 #include "FakeBandSite.h"
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace kest::test {
@@ -211,6 +212,34 @@ TEST_F(DeskBandSite, CloseDestroysBandAndBar) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(IsWindow(bar));
     EXPECT_EQ(bandWindow(), nullptr);
+}
+
+// This test program carries no manifest, so its own activation context gives version 5 of
+// the common controls; the band's windows must still be made from the band's manifest.
+// (Wine's tool tip is the same class in both versions, so the bar's tool tip cannot tell.)
+class DeskBandControls : public DeskBand {
+protected:
+    // The atom of the class this program's own context gives the name: the system's own.
+    static ATOM hostClassAtom(const wchar_t* className) {
+        WNDCLASSEXW info{sizeof(info)};
+        return static_cast<ATOM>(GetClassInfoExW(nullptr, className, &info));
+    }
+    static ATOM classAtom(HWND window) { return static_cast<ATOM>(GetClassWord(window, GCW_ATOM)); }
+};
+
+TEST_F(DeskBandControls, TheSearchBoxAndTheMenuButtonAreOfVersion6) {
+    showBand();
+    const HWND edit = searchEdit();
+    ASSERT_NE(edit, nullptr);
+    const HWND box = GetParent(edit);
+    const HWND menuButton = GetDlgItem(barWindow(), 7106);  // the bar's menu button
+    ASSERT_NE(menuButton, nullptr);
+    ASSERT_NE(hostClassAtom(WC_COMBOBOXW), 0);
+    ASSERT_NE(hostClassAtom(WC_BUTTONW), 0);
+    // Made inside a version 6 context, a control gets the versioned class of that name.
+    EXPECT_NE(classAtom(box), hostClassAtom(WC_COMBOBOXW));
+    EXPECT_NE(classAtom(edit), hostClassAtom(WC_EDITW));
+    EXPECT_NE(classAtom(menuButton), hostClassAtom(WC_BUTTONW));
 }
 
 class DeskBandFocus : public DeskBand {};

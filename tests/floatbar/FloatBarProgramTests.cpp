@@ -1,5 +1,6 @@
 // kestfloat.exe as the user runs it: a process of its own that hosts the band module beside
 // it. The tests find its windows, drive them with messages and read the registry.
+#include "BarCommands.h"
 #include "FloatBarIdentity.h"
 #include "FloatBarPlacement.h"
 #include "FloatBarProcess.h"
@@ -15,6 +16,7 @@ namespace kest::test {
 namespace {
 
 constexpr const wchar_t* NotificationWindowClass = L"BB676CE4-D76C-409b-9F4F-1ADC302DB669";
+constexpr int BandMenuButtonId = 7106;  // the menu button of the band's bar
 
 bool contains(const std::vector<std::wstring>& items, const std::wstring& text) {
     return std::find(items.begin(), items.end(), text) != items.end();
@@ -356,6 +358,77 @@ TEST_F(FloatBarProgram, ClosingTheWindowExitsCleanlyAfterUse) {
     startAndLoad(first);
     EXPECT_FALSE(search(L"reg").empty());
     PostMessageW(windows.strip, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.waitForExit(), static_cast<DWORD>(ExitClosedCleanly));
+}
+
+// Exit asked for while a modal loop of the bar or the band runs inside one of their
+// handlers: the loop ends first, the band is closed from the program's own message loop,
+// and the module is left unloadable.
+class FloatBarExitFromModalLoop : public FloatBarProgram {
+protected:
+    // A shown top-level window of this class that belongs to the floating bar's process.
+    HWND shownWindowOfProcess(const wchar_t* className) const {
+        HWND window = nullptr;
+        while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == first.id() && IsWindowVisible(window)) return window;
+        }
+        return nullptr;
+    }
+    // Opens the band's About box as its menu's "About..." does; the box's modal loop runs
+    // inside the bar's command handler.
+    HWND openAboutBox() {
+        PostMessageW(windows.bar, WM_COMMAND, AboutCommandId, 0);
+        HWND about = nullptr;
+        waitFor([this, &about] { return (about = shownWindowOfProcess(L"#32770")) != nullptr; }, 10000);
+        return about;
+    }
+    // Waits until a popup menu of the floating bar's process is shown.
+    bool menuShown() {
+        return waitFor([this] { return shownWindowOfProcess(L"#32768") != nullptr; }, 10000);
+    }
+};
+
+TEST_F(FloatBarExitFromModalLoop, TheExitCommandWhileTheAboutBoxIsOpen) {
+    startAndLoad(first);
+    const HWND about = openAboutBox();
+    ASSERT_NE(about, nullptr) << "the About box opened";
+    // As the installer asks a running bar to exit.
+    SendMessageTimeoutW(windows.strip, WM_COMMAND, ExitCommandId, 0, SMTO_NORMAL, 10000, nullptr);
+    EXPECT_EQ(first.waitForExit(), static_cast<DWORD>(ExitClosedCleanly));
+}
+
+TEST_F(FloatBarExitFromModalLoop, TheExitCommandWhileTheBandsMenuIsOpen) {
+    startAndLoad(first);
+    // The band's menu button, clicked: its menu's loop runs inside the bar's handler.
+    const HWND menuButton = GetDlgItem(windows.bar, BandMenuButtonId);
+    ASSERT_NE(menuButton, nullptr);
+    PostMessageW(windows.bar, WM_COMMAND, MAKEWPARAM(BandMenuButtonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(menuButton));
+    ASSERT_TRUE(menuShown()) << "the band's menu opened";
+    PostMessageW(windows.strip, WM_COMMAND, ExitCommandId, 0);
+    EXPECT_EQ(first.waitForExit(), static_cast<DWORD>(ExitClosedCleanly));
+}
+
+TEST_F(FloatBarExitFromModalLoop, TheIconMenusExitWhileTheAboutBoxIsOpen) {
+    startAndLoad(first);
+    ASSERT_NE(openAboutBox(), nullptr);
+    // The icon's right click opens the floating bar's own menu over the About box.
+    PostMessageW(windows.strip, NotifyIconMessage, NotifyIconId, WM_RBUTTONUP);
+    ASSERT_TRUE(menuShown()) << "the icon's menu opened";
+    // "Exit" chosen in it: the menu closes and posts its command.
+    const HWND menu = shownWindowOfProcess(L"#32768");
+    PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(first.waitForExit(), static_cast<DWORD>(ExitClosedCleanly));
+}
+
+TEST_F(FloatBarExitFromModalLoop, TheEndOfTheSessionWhileTheAboutBoxIsOpen) {
+    startAndLoad(first);
+    ASSERT_NE(openAboutBox(), nullptr);
+    SendMessageTimeoutW(windows.strip, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    SendMessageTimeoutW(windows.strip, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, nullptr);
     EXPECT_EQ(first.waitForExit(), static_cast<DWORD>(ExitClosedCleanly));
 }
 
