@@ -197,6 +197,7 @@ DWORD WINAPI CSimpleBarDlg::LoadOrScanWorker(void* parameter) {
 LRESULT CSimpleBarDlg::OnWorkerFinished(WPARAM, LPARAM) {
     if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
     worker_.reset();
+    history_.matchShortcutRecords(index_);
     abortRequested_ = false;
     setStatusText(std::wstring());
     searchBox_.resetList();
