@@ -185,6 +185,7 @@ LRESULT CSimpleBarDlg::OnIndexReady(WPARAM, LPARAM) {
     }
     index_ = std::move(update.index);
     catalog_ = std::move(update.catalog);
+    history_.matchShortcutRecords(index_);
     setStatusText(std::wstring());
     searchBox_.resetList();
     MatchText(typedText_);
@@ -204,6 +205,7 @@ void CSimpleBarDlg::takeBackgroundIndex(CIndexKeeper::Update& update) {
     // list holds the new catalog's items.
     index_ = std::move(update.index);
     catalog_ = std::move(update.catalog);
+    history_.matchShortcutRecords(index_);
     if (open) {
         RefreshFromTyping();
     } else {

@@ -291,7 +291,8 @@ void HistoryMap::writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* d
 
 void HistoryMap::loadHistory() {
     HistoryFileLock lock;
-    if (!readHistoryFile()) return;
+    // The shell's records count from the first start on, before the band has a file.
+    readHistoryFile();
     importUsageRecords();
 }
 
@@ -385,8 +386,17 @@ bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
 }
 
 void HistoryMap::importUsageRecords() {
-    usageRecords_.clear();
-    kest::importUsageRecords(usageRecords_);
+    programRecords_.clear();
+    kest::importUsageRecords(programRecords_);
+    shortcutRecords_.clear();
+    importShortcutRecords(shortcutRecords_);
+    usageRecords_ = programRecords_;
+    mergeEntries();
+}
+
+void HistoryMap::matchShortcutRecords(const ShortcutIndex& index) {
+    usageRecords_ = programRecords_;
+    mergeShortcutRecords(usageRecords_, shortcutRecords_, index);
     mergeEntries();
 }
 

@@ -6,6 +6,7 @@
 // one launch and writing it, under a mutex of the user's session, so that no band's launches
 // are lost whichever writes last.
 #include "HistoryEntry.h"
+#include "kestentry/ShortcutEntry.h"
 #include <windows.h>
 #include <msxml2.h>
 #include <cstddef>
@@ -38,8 +39,8 @@ std::uint32_t parseHistoryNumber(const std::wstring& text);
 
 class HistoryMap {
 public:
-    // Loads the history file and, when it held at least one entry element or other child
-    // under "root", merges the shell's usage records. Needs COM on the calling thread.
+    // Loads the history file, if there is a valid one, and merges the shell's usage records.
+    // Needs COM on the calling thread.
     HistoryMap();
     HistoryMap(const HistoryMap&) = delete;
     HistoryMap& operator=(const HistoryMap&) = delete;
@@ -81,6 +82,10 @@ public:
     // four child nodes).
     static bool readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry);
     void importUsageRecords();
+    // Counts the shell's shortcut records for the programs the index holds for those
+    // shortcuts; the imported records are rebuilt, so that each index load or rescan
+    // replaces what the one before matched.
+    void matchShortcutRecords(const ShortcutIndex& index);
 
 private:
     // Reads the file into own_; false (own_ unchanged) when it holds no valid history.
@@ -91,8 +96,13 @@ private:
 
     // What the band recorded itself: the file's entries and the launches since.
     HistoryEntries own_;
-    // The shell's usage records, each marked imported.
+    // The shell's usage records, each marked imported: the program records and the shortcut
+    // records that matched the index.
     HistoryEntries usageRecords_;
+    // The shell's program records, and its shortcut records keyed by the lower-cased shortcut
+    // path, which count only once the index names their programs.
+    HistoryEntries programRecords_;
+    HistoryEntries shortcutRecords_;
     // own_ with usageRecords_ merged in: what the pre-selection goes by.
     HistoryEntries entries_;
     // The file's write time when this band last read or wrote it.

@@ -130,10 +130,10 @@ TEST_F(HistoryFileTest, MissingOrMalformedFileLoadsNothing) {
 }
 
 // Each header differs from the band's own in one detail; none of them loads, and the
-// shell's records (present here) are not imported either.
+// shell's records (present here) are imported all the same.
 class HistoryHeaderTest : public HistoryTest, public ::testing::WithParamInterface<const wchar_t*> {};
 
-TEST_P(HistoryHeaderTest, HeaderThatDiffersLoadsNothingAndImportsNothing) {
+TEST_P(HistoryHeaderTest, HeaderThatDiffersLoadsNothingButStillImports) {
     setUsageRecord(L"HRZR_EHACNGU:P:\\Gbbyf\\N.RKR", recordData(0, 7, 1, 1));
     const std::wstring entry =
         L"<KESTRUNEHISTORYENTRY><path>x</path><count>1</count><lasttimehigh>0</lasttimehigh>"
@@ -142,7 +142,8 @@ TEST_P(HistoryHeaderTest, HeaderThatDiffersLoadsNothingAndImportsNothing) {
     text.replace(text.find(L"%"), 1, entry);
     writeHistoryText(text);
     HistoryMap history;
-    EXPECT_TRUE(history.entries().empty());
+    ASSERT_EQ(1u, history.entries().size());
+    EXPECT_TRUE(history.find(L"c:\\tools\\a.exe")->imported);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,16 +170,18 @@ TEST_F(HistoryFileTest, HeaderWrittenWithDoubleQuotesIsAccepted) {
     EXPECT_NE(nullptr, history.find(L"c:\\tools\\a.exe"));
 }
 
-TEST_F(HistoryFileTest, RootWithoutChildrenLoadsNothingAndImportsNothing) {
+TEST_F(HistoryFileTest, RootWithoutChildrenLoadsNothingButStillImports) {
     setUsageRecord(L"HRZR_EHACNGU:P:\\Gbbyf\\N.RKR", recordData(0, 7, 1, 1));
     writeHistory({});  // "root" holds only "\n", which the load drops
     {
         HistoryMap history;
-        EXPECT_TRUE(history.entries().empty());
+        ASSERT_EQ(1u, history.entries().size());
+        EXPECT_TRUE(history.find(L"c:\\tools\\a.exe")->imported);
     }
     writeHistoryText(L"<?xml version=\"1.0\"?><!--Kestrune History Mapdata XML file.--><root/>");
     HistoryMap history;
-    EXPECT_TRUE(history.entries().empty());
+    ASSERT_EQ(1u, history.entries().size());
+    EXPECT_TRUE(history.find(L"c:\\tools\\a.exe")->imported);
 }
 
 TEST_F(HistoryFileTest, RootWithOneEntryLoadsItAndThenImports) {

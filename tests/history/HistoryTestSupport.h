@@ -95,11 +95,17 @@ inline void grantFullAccess(const wchar_t* path) {
 
 inline std::wstring countKeyPath() { return std::wstring(kest::UserAssistKeyPath) + L"\\count"; }
 
+// The count keys of the layout of Windows 7 and later.
+inline std::wstring programRecordsPath() { return std::wstring(kest::ProgramRecordsKeyPath) + L"\\Count"; }
+inline std::wstring shortcutRecordsPath() { return std::wstring(kest::ShortcutRecordsKeyPath) + L"\\Count"; }
+
 inline void removeUserAssist() {
     const std::wstring countPath = countKeyPath();
     grantFullAccess(countPath.c_str());
     grantFullAccess(kest::UserAssistKeyPath);
     SHDeleteKeyW(HKEY_CURRENT_USER, kest::UserAssistKeyPath);
+    SHDeleteKeyW(HKEY_CURRENT_USER, kest::ProgramRecordsKeyPath);
+    SHDeleteKeyW(HKEY_CURRENT_USER, kest::ShortcutRecordsKeyPath);
 }
 
 inline void setRawValue(const std::wstring& path, const wchar_t* name, DWORD type, const void* data, DWORD size) {
@@ -127,6 +133,26 @@ inline std::vector<BYTE> recordData(std::uint32_t unused, std::uint32_t runs, st
 // Writes one record under its rotated value name, as the shell stores it.
 inline void setUsageRecord(const std::wstring& rotatedName, const std::vector<BYTE>& data) {
     setRawValue(countKeyPath(), rotatedName.c_str(), REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+}
+
+// The 72 bytes of a record of the newer layout: runs at offset 4, FILETIME low at 60 and
+// high at 64, every other byte 0xee.
+inline std::vector<BYTE> recordData72(std::uint32_t runs, std::uint32_t low, std::uint32_t high) {
+    std::vector<BYTE> data(72, 0xee);
+    memcpy(&data[4], &runs, 4);
+    memcpy(&data[60], &low, 4);
+    memcpy(&data[64], &high, 4);
+    return data;
+}
+
+// Writes one record of the newer layout under countPath, its name rotated as the shell does.
+inline void setRecord(const std::wstring& countPath, std::wstring name, const std::vector<BYTE>& data) {
+    kest::rot13Decode(name);
+    setRawValue(countPath, name.c_str(), REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+}
+
+inline void setRecordsVersion(const wchar_t* keyPath, DWORD version) {
+    setRawValue(keyPath, L"Version", REG_DWORD, &version, sizeof(version));
 }
 
 inline std::uint64_t fileTimeValue(const FILETIME& time) {

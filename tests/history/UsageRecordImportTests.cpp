@@ -1,4 +1,5 @@
 #include "HistoryTestSupport.h"
+#include "search/TextRules.h"
 #include <sddl.h>
 
 using namespace kest;
@@ -256,6 +257,95 @@ TEST_F(UsageRecordImportTest, LongestNameThatFitsIsReadAndLongerIsSkipped) {
     HistoryMap history;
     EXPECT_NE(nullptr, history.find(fits.substr(prefix.size())));
     EXPECT_EQ(nullptr, history.find(tooLong.substr(prefix.size())));
+}
+
+// The layout of Windows 7 and later, names beginning with a known folder's id. No history
+// file exists, and the import runs all the same.
+class NewerUsageRecordImportTest : public HistoryTest {};
+
+TEST_F(NewerUsageRecordImportTest, ProgramAndPackagedAppRecordsAreImportedAndOthersSkipped) {
+    const std::wstring systemFolderId = L"{1AC14E77-02E7-4E5D-B744-2EB1AE5198B7}";
+    setRecord(programRecordsPath(), systemFolderId + L"\\Notepad.EXE", recordData72(6, 0x89abcdef, 7));
+    setRecord(programRecordsPath(), L"Microsoft.WindowsCalculator_8wekyb3d8bbwe!App", recordData72(3, 1, 2));
+    setRecord(programRecordsPath(), L"\\\\Server\\Share\\Tool.exe", recordData72(1, 1, 1));
+    for (const wchar_t* other : {L"UEME_CTLSESSION", L"Microsoft.Windows.Explorer", L"notepad.exe", L"NoPublisher!App",
+                                 L"{00000000-0000-0000-0000-0000000000AB}\\unknown.exe"})
+        setRecord(programRecordsPath(), other, recordData72(9, 1, 1));
+    ASSERT_FALSE(fileExists(historyFile()));
+    HistoryMap history;
+    wchar_t systemFolder[MAX_PATH] = {};
+    GetSystemDirectoryW(systemFolder, MAX_PATH);
+    const HistoryEntry* notepad = history.find(asciiLower(systemFolder) + L"\\notepad.exe");
+    ASSERT_NE(nullptr, notepad);
+    EXPECT_TRUE(notepad->imported);
+    EXPECT_EQ(6u, notepad->count);
+    EXPECT_EQ(0x89abcdefu, notepad->lasttimelow);
+    EXPECT_EQ(7u, notepad->lasttimehigh);
+    const HistoryEntry* calculator = history.find(L"shell:appsfolder\\microsoft.windowscalculator_8wekyb3d8bbwe!app");
+    ASSERT_NE(nullptr, calculator);
+    EXPECT_EQ(3u, calculator->count);
+    EXPECT_NE(nullptr, history.find(L"\\\\server\\share\\tool.exe"));
+    EXPECT_EQ(3u, history.entries().size()) << "the other records are skipped";
+}
+
+TEST_F(NewerUsageRecordImportTest, ShortcutRecordCountsForItsProgramOnlyOnceMatchedAgainstTheIndex) {
+    setRecord(programRecordsPath(), L"C:\\Tools\\Edit.exe", recordData72(2, 5, 1));
+    setRecord(shortcutRecordsPath(), L"{A77F5D77-2E2B-44C3-A6A2-ABA601054A51}\\Accessories\\Edit.lnk",
+              recordData72(3, 7, 1));
+    HistoryMap history;
+    ASSERT_EQ(1u, history.entries().size()) << "the shortcut record waits for the index";
+    wchar_t shortcutPath[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, shortcutPath);
+    PathAppendW(shortcutPath, L"Accessories\\Edit.lnk");
+    CharUpperW(shortcutPath);  // the index holds the shortcut under another letter case
+    ShortcutIndex index;
+    index[shortcutPath].executable = L"C:\\TOOLS\\EDIT.EXE";
+    history.matchShortcutRecords(index);
+    const HistoryEntry* edit = history.find(L"c:\\tools\\edit.exe");
+    ASSERT_NE(nullptr, edit);
+    EXPECT_EQ(5u, edit->count) << "the program record and the shortcut record add up";
+    EXPECT_EQ(7u, edit->lasttimelow);
+    EXPECT_EQ(1u, history.entries().size());
+    history.matchShortcutRecords(ShortcutIndex());
+    EXPECT_EQ(2u, history.find(L"c:\\tools\\edit.exe")->count) << "a new index replaces what the last one matched";
+}
+
+TEST_F(NewerUsageRecordImportTest, VersionFiveOrMissingIsReadAndAnyOtherSkipsThatKey) {
+    setRecord(programRecordsPath(), L"C:\\A.exe", recordData72(1, 1, 1));
+    setRecord(shortcutRecordsPath(), L"C:\\A.lnk", recordData72(1, 1, 1));
+    ShortcutIndex index;
+    index[L"C:\\A.lnk"].executable = L"C:\\B.exe";
+    for (const DWORD version : {0u, 4u, 5u, 6u, 0xffu}) {
+        for (const wchar_t* key : {ProgramRecordsKeyPath, ShortcutRecordsKeyPath})
+            if (version == 0xff)
+                SHDeleteValueW(HKEY_CURRENT_USER, key, L"Version");
+            else
+                setRecordsVersion(key, version);
+        HistoryMap history;
+        history.matchShortcutRecords(index);
+        const bool read = version == 5 || version == 0xff;  // 0xff: no version value
+        EXPECT_EQ(read, history.find(L"c:\\a.exe") != nullptr) << "version " << version;
+        EXPECT_EQ(read, history.find(L"c:\\b.exe") != nullptr) << "version " << version;
+    }
+}
+
+TEST_F(NewerUsageRecordImportTest, DataOfAnyLengthIsReadUpToItsEndAndLongerDataSkipped) {
+    std::vector<BYTE> data(100);
+    for (std::size_t offset = 0; offset < data.size(); ++offset) data[offset] = static_cast<BYTE>(offset + 1);
+    for (const std::size_t length : {0u, 8u, 66u, 71u, 72u, 100u})
+        setRecord(programRecordsPath(), L"C:\\" + std::to_wstring(length),
+                  std::vector<BYTE>(data.begin(), data.begin() + length));
+    HistoryMap history;
+    EXPECT_EQ(nullptr, history.find(L"c:\\100"));
+    const HistoryEntry expected[] = {{true, 0, 0, 0, L"c:\\0"},
+                                     {true, 0x08070605, 0, 0, L"c:\\8"},
+                                     {true, 0x08070605, 0x403f3e3d, 0x00004241, L"c:\\66"},
+                                     {true, 0x08070605, 0x403f3e3d, 0x44434241, L"c:\\71"},
+                                     {true, 0x08070605, 0x403f3e3d, 0x44434241, L"c:\\72"}};
+    for (const HistoryEntry& record : expected) {
+        ASSERT_NE(nullptr, history.find(record.path)) << utf8(record.path);
+        EXPECT_EQ(record, *history.find(record.path)) << utf8(record.path);
+    }
 }
 
 }  // namespace
