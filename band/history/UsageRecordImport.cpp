@@ -1,5 +1,6 @@
 #include "search/TextRules.h"
 #include "UsageRecordImport.h"
+#include "kestentry/PackagedApps.h"
 #include "UniqueHandle.h"
 #include <shlobj.h>
 #include <cstring>
@@ -118,24 +119,13 @@ bool isFilePath(const std::wstring& name) {
     return name.size() >= 3 && name[0] == L'\\' && name[1] == L'\\' && name[2] != L'\\';
 }
 
-bool isPackagedAppId(const std::wstring& name) {
-    const std::size_t bang = name.find(L'!');
-    if (bang == std::wstring::npos || bang + 1 == name.size() || name.find(L'!', bang + 1) != std::wstring::npos)
-        return false;
-    const std::size_t underscore = name.find(L'_');
-    if (underscore == 0 || underscore == std::wstring::npos || underscore + 1 >= bang) return false;
-    for (const wchar_t unit : name)
-        if (unit <= L' ' || unit == L'\\' || unit == L'/' || unit == L':') return false;
-    return true;
-}
-
 bool programRecordKey(const std::wstring& name, std::wstring& key) {
     if (isFilePath(name)) {
         key = asciiLower(name);
         return true;
     }
     if (isPackagedAppId(name)) {
-        key = asciiLower(PackagedAppPrefix + name);
+        key = asciiLower(AppsFolderPrefix + name);
         return true;
     }
     return false;

@@ -33,8 +33,6 @@ constexpr DWORD RecordDataSize = 72;
 constexpr DWORD RecordRunsOffset = 4;
 constexpr DWORD RecordLastRunLowOffset = 60;
 constexpr DWORD RecordLastRunHighOffset = 64;
-// A packaged app is launched as this folder's item named by its application user model id.
-constexpr const wchar_t* PackagedAppPrefix = L"shell:AppsFolder\\";
 
 // Rotates every ASCII letter of text by 13 places within its case; other units stay.
 void rot13Decode(std::wstring& text);
@@ -58,9 +56,6 @@ bool substituteKnownFolder(std::wstring& name, const std::function<std::wstring(
 
 // A drive path ("c:\...") or a UNC path ("\\server\...").
 bool isFilePath(const std::wstring& name);
-// An application user model id of a packaged app: "family!app", where the package family
-// is "name_publisher", and neither part holds a path character or blank.
-bool isPackagedAppId(const std::wstring& name);
 
 // The history key a program record's name (decoded, its known folder substituted) counts
 // under: the lower-cased path, or the lower-cased item of a packaged app in the apps folder.

@@ -72,9 +72,15 @@ void replaceAppsFolder(std::shared_ptr<AppsFolder> folder) {
 }
 
 bool isPackagedAppId(const std::wstring& id) {
-    const size_t mark = id.find(L'!');
-    return mark != std::wstring::npos && mark > 0 && mark + 1 < id.size() && id.find(L'!', mark + 1) == std::wstring::npos &&
-           id.find_first_of(L"\\/: ") == std::wstring::npos;
+    const std::size_t bang = id.find(L'!');
+    if (bang == std::wstring::npos || bang + 1 == id.size() || id.find(L'!', bang + 1) != std::wstring::npos)
+        return false;
+    // The package family is "name_publisher".
+    const std::size_t underscore = id.find(L'_');
+    if (underscore == 0 || underscore == std::wstring::npos || underscore + 1 >= bang) return false;
+    for (const wchar_t unit : id)
+        if (unit <= L' ' || unit == L'\\' || unit == L'/' || unit == L':') return false;
+    return true;
 }
 
 bool isAppsFolderPath(const std::wstring& path) {

@@ -37,7 +37,8 @@ public:
 std::shared_ptr<AppsFolder> currentAppsFolder();
 void replaceAppsFolder(std::shared_ptr<AppsFolder> folder);
 
-// "family!app": a packaged app's id, as opposed to an ordinary program's.
+// "family!app", the family being "name_publisher", without blanks or path characters: a
+// packaged app's id, as opposed to an ordinary program's.
 bool isPackagedAppId(const std::wstring& id);
 // True for a path or executable of the Applications folder.
 bool isAppsFolderPath(const std::wstring& path);
