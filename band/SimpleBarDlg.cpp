@@ -7,65 +7,13 @@
 #include "accessories/ProductAddresses.h"
 #include "search/ModuleFolder.h"
 #include "search/SystemSounds.h"
+#include "search/ShellRun.h"
 #include "search/TextRules.h"
+#include "search/WindowText.h"
 #include <commctrl.h>
 #include <shellapi.h>
 
 namespace kest {
-
-namespace {
-
-std::wstring windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const int copied = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
-}
-
-std::wstring listItemText(HWND box, LRESULT item) {
-    const LRESULT length = item == CB_ERR ? CB_ERR : SendMessageW(box, CB_GETLBTEXTLEN, item, 0);
-    if (length == CB_ERR) return std::wstring();
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
-void openBesideModule(const wchar_t* fileName) {
-    const std::wstring folder = bandModuleFolder();
-    if (folder.empty()) return;
-    const std::wstring file = folder + fileName;
-    ShellExecuteW(nullptr, nullptr, file.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
-}
-
-// Runs file through the shell; true when the shell reports success (more than 32).
-bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t* directory, int showCommand) {
-    // No file is named by more than MAX_PATH characters, and no command line is longer than
-    // 32767: such a request cannot succeed, and the shell's own copying of it into fixed
-    // buffers is not to be trusted (on Wine it ends the process).
-    constexpr size_t longestCommandLine = 32767;
-    if (file.size() >= MAX_PATH || (directory && wcslen(directory) >= MAX_PATH) ||
-        (parameters && wcslen(parameters) >= longestCommandLine - file.size()))
-        return false;
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, nullptr, file.c_str(), parameters, directory, showCommand));
-    return result > 32;
-}
-
-// Keeps the wait cursor up for its lifetime.
-class WaitCursor {
-public:
-    WaitCursor() noexcept : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { SetCursor(previous_); }
-
-private:
-    HCURSOR previous_;
-};
-
-}  // namespace
 
 CSimpleBarDlg::CSimpleBarDlg(BarOwner* ownerBand)
     : ownerBand_(ownerBand), matchMode_(readMatchMode()), autoSelectMode_(readAutoSelectMode()) {}

@@ -1,0 +1,12 @@
+#pragma once
+// The texts of windows and of combo-box items as strings.
+#include <windows.h>
+#include <string>
+
+namespace kest {
+
+std::wstring windowText(HWND window);
+// The text of a combo box's item; empty for CB_ERR or an item that is not there.
+std::wstring listItemText(HWND box, LRESULT item);
+
+}  // namespace kest
