@@ -1,4 +1,5 @@
 #include "CIndexKeeper.h"
+#include "CFolderWatch.h"
 #include "ComObject.h"
 #include "ComPtr.h"
 #include "IndexLoader.h"
@@ -6,7 +7,6 @@
 #include "StartMenuScanner.h"
 #include <commctrl.h>
 #include <algorithm>
-#include <vector>
 
 namespace kest {
 
@@ -19,7 +19,6 @@ constexpr ULONGLONG RescanInterval = 10000;
 // Installing a packaged app touches no watched folder: the apps are listed this often.
 constexpr ULONGLONG AppsListingInterval = 60000;
 constexpr ULONGLONG Never = ~ULONGLONG{0};
-constexpr DWORD WatchedChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
 
 }  // namespace
 
@@ -109,17 +108,7 @@ void CIndexKeeper::loadAndFollow() {
 
 void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder,
                           ShortcutIndex& apps) {
-    std::vector<UniqueChangeNotification> watches;
-    std::vector<HANDLE> waitFor{stopEvent_.get()};
-    if (request_.followChanges) {
-        for (const std::wstring& location : request_.locations) {
-            if (waitFor.size() == MAXIMUM_WAIT_OBJECTS) break;
-            UniqueChangeNotification watch(FindFirstChangeNotificationW(location.c_str(), TRUE, WatchedChanges));
-            if (!watch) continue;
-            waitFor.push_back(watch.get());
-            watches.push_back(std::move(watch));
-        }
-    }
+    CFolderWatch watch(request_.followChanges ? request_.locations : StringList());
     const bool listApps = request_.includePackagedApps;
     ULONGLONG lastRescan = GetTickCount64();
     ULONGLONG nextListing = listApps ? lastRescan + AppsListingInterval : Never;
@@ -130,18 +119,14 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
             changed ? std::min(nextListing, std::max(lastChange + QuietTime, lastRescan + RescanInterval)) : nextListing;
         const ULONGLONG now = GetTickCount64();
         const DWORD timeout = due == Never ? INFINITE : due > now ? static_cast<DWORD>(due - now) : 0;
-        const DWORD woke = WaitForMultipleObjects(static_cast<DWORD>(waitFor.size()), waitFor.data(), FALSE, timeout);
-        if (woke == WAIT_OBJECT_0 || abortRequested_) return;
+        const CFolderWatch::Wake woke = watch.wait(stopEvent_.get(), timeout);
+        if (woke == CFolderWatch::Wake::Stopped || abortRequested_) return;
         const ULONGLONG at = GetTickCount64();
-        if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + waitFor.size()) {
+        if (woke == CFolderWatch::Wake::Changed) {
             changed = true;
             lastChange = at;
-            // A location that can no longer be watched (it was removed) is dropped, so that
-            // its signalled handle does not wake the thread again and again.
-            if (!FindNextChangeNotification(waitFor[woke - WAIT_OBJECT_0])) waitFor.erase(waitFor.begin() + (woke - WAIT_OBJECT_0));
             continue;
         }
-        if (woke != WAIT_TIMEOUT) return;
         if (at >= nextListing) {
             nextListing = at + AppsListingInterval;
             ShortcutIndex listed = packagedAppEntries(appsFolder.items());

@@ -89,19 +89,22 @@ TEST_F(BarIndexFollowingTest, ShortcutsAddedRenamedAndDeletedFollowWhileTheListS
     startBar();
     type(L"no");
     ASSERT_TRUE(listOpen());
-    const std::wstring folder = L" (" + startMenu.substr(startMenu.rfind(L'\\') + 1) + L")";
+    const std::wstring top = L" (" + startMenu.substr(startMenu.rfind(L'\\') + 1) + L")";
 
-    writeShortcut(startMenu + L"\\Notebook.lnk", notepad());
+    // In a folder made after the band started, so below the top of the watched tree.
+    const std::wstring tools = startMenu + L"\\Tools";
+    ASSERT_TRUE(CreateDirectoryW(tools.c_str(), nullptr));
+    writeShortcut(tools + L"\\Notebook.lnk", notepad());
     EXPECT_TRUE(waitWhileTyping([&](const std::vector<std::wstring>& items) {
-        return listed(items, L"Notebook" + folder) && listed(items, L"Notepad" + folder);
+        return listed(items, L"Notebook (Tools)") && listed(items, L"Notepad" + top);
     }));
-    ASSERT_TRUE(MoveFileW((startMenu + L"\\Notebook.lnk").c_str(), (startMenu + L"\\Nomad.lnk").c_str()));
+    ASSERT_TRUE(MoveFileW((tools + L"\\Notebook.lnk").c_str(), (tools + L"\\Nomad.lnk").c_str()));
     EXPECT_TRUE(waitWhileTyping([&](const std::vector<std::wstring>& items) {
-        return listed(items, L"Nomad" + folder) && !listed(items, L"Notebook" + folder);
+        return listed(items, L"Nomad (Tools)") && !listed(items, L"Notebook (Tools)");
     }));
-    ASSERT_TRUE(DeleteFileW((startMenu + L"\\Nomad.lnk").c_str()));
+    ASSERT_TRUE(DeleteFileW((tools + L"\\Nomad.lnk").c_str()));
     EXPECT_TRUE(waitWhileTyping([&](const std::vector<std::wstring>& items) {
-        return items == std::vector<std::wstring>{L"Notepad" + folder};
+        return items == std::vector<std::wstring>{L"Notepad" + top};
     }));
     EXPECT_EQ(1u, inIndexFile("<KESTRUNEENTRY>")) << "the index file is rewritten after each rescan";
 }
