@@ -15,14 +15,19 @@ endforeach()
 
 # One test executable is one ctest test: Wine starts a process in about a second, so the
 # tests of a subsystem share a process. Tests run with the test folder as working directory.
+# Each ends every process it started when it ends (ChildProcessJob.cpp). TIMEOUT, in seconds,
+# is a little above what the test takes on a loaded machine: a hang costs minutes, not ten.
 function(kest_test_executable name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/ChildProcessJob.cpp)
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} gmock gtest_main)
     target_compile_definitions(${name} PRIVATE KEST_OUTPUT_DIR="${KEST_OUTPUT_DIR}")
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${name}
              COMMAND ${name} --gtest_color=no
              WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()

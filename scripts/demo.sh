@@ -58,8 +58,8 @@ floatbar=$!
 # The box shows once the band has read or built its index.
 where=""
 for _ in $(seq 1 60); do
-    where=$(wine "$demo" searchbox </dev/null 2>/dev/null | tr -d '\r') && break
-    where=""
+    where=$(wine "$demo" searchbox </dev/null 2>/dev/null | tr -d '\r')
+    [ -n "$where" ] && break
     sleep 1
 done
 if [ -z "$where" ]; then

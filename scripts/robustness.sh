@@ -44,7 +44,7 @@ status=0
 for preset in $presets; do
     echo "=== robustness: $preset, scale $KEST_ROBUSTNESS_SCALE ==="
     rm -f "build/$preset/tests/robustness-figures.txt"
-    ctest --preset "$preset" -R '^robustness' --timeout 36000 || status=1
+    ctest --preset "$preset" -R '^robustness' || status=1
     cat "build/$preset/tests/robustness-figures.txt" 2>/dev/null || true
 done
 exit $status

@@ -120,6 +120,8 @@ int runFollowBench(const std::wstring& menu, const std::wstring& anyShortcut) {
                     pumpFor(10);
                 }
                 DeleteFileW(touched.c_str());
+                // The next run starts 10 s after the rescan that takes it away again.
+                waitUntil(box, L"Touched", false);
                 const double idleMedian = median(idle), busyMedian = median(busy);
                 std::printf("%3d  %19.0f  %16.0f  %21.2f  %15.2f  %5.2f\n", run, listed, gone, idleMedian, busyMedian,
                             idleMedian > 0 ? busyMedian / idleMedian : 0.0);
