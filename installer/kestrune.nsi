@@ -5,7 +5,9 @@
 ;
 ; One script, two setup programs, as well-kept Windows tools ship them:
 ; - kestrune-setup-x64.exe (KEST_X64_SETUP defined) is a 64-bit program for 64-bit Windows and
-;   packs the x64 build only;
+;   packs the x64 build, plus the x86 context-menu extension for the file dialogs of 32-bit
+;   programs: it goes into the folder "x86" and is registered in the 32-bit registry view by
+;   writing its keys, so that no 32-bit program has to run;
 ; - kestrune-setup.exe is a 32-bit program that runs on every Windows: on 64-bit Windows, where
 ;   Explorer is a 64-bit process, it installs the x64 build, registers it with the native
 ;   (64-bit) regsvr32 and keeps its own entries in the 64-bit registry view; on 32-bit Windows it
@@ -19,8 +21,8 @@
 ; "uninstall.exe /S [/REMOVEUSERDATA]".
 ;
 ; Built by installer/CMakeLists.txt, which defines:
-;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed (KEST_X86_BIN
-;                                only for the 32-bit setup program)
+;   KEST_X86_BIN, KEST_X64_BIN   the files of the two builds, as they are packed (the 64-bit
+;                                setup program takes only kestshx.dll of KEST_X86_BIN)
 ;   KEST_X64_SETUP               defined for the 64-bit setup program
 ;   KEST_OUTFILE                 the setup program to write
 ;   KEST_ICON                    the icon of the setup program and of the uninstaller
@@ -61,6 +63,12 @@ RequestExecutionLevel admin
 ; The per-user Run value that starts the floating bar when the user signs in.
 !define KEST_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define KEST_RUN_VALUE "Kestrune Floating Bar"
+; The context-menu handler's class and what its DllRegisterServer writes (contextmenu/), for the
+; 32-bit copy that the 64-bit setup program registers itself.
+!define KEST_SHX_CLASS "{B65F196D-E650-466A-9B02-AB02B0DD2A87}"
+!define KEST_SHX_NAME "KESTSHX"
+!define KEST_SHX_X86 "x86\kestshx.dll"
+!define KEST_APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved"
 
 Name "Kestrune"
 OutFile "${KEST_OUTFILE}"
@@ -141,6 +149,10 @@ Section "Kestrune" SecProgram
 !ifdef KEST_X64_SETUP
   !define /redef KEST_SOURCE "${KEST_X64_BIN}"
   !insertmacro KestForEachProgramFile KestInstallFile
+  CreateDirectory "$INSTDIR\x86"
+  StrCpy $R0 "${KEST_SHX_X86}"
+  Call MoveAsideIfInUse
+  File "/oname=${KEST_SHX_X86}" "${KEST_X86_BIN}/kestshx.dll"
 !else
   ${If} ${RunningX64}
     !define /redef KEST_SOURCE "${KEST_X64_BIN}"
@@ -153,6 +165,9 @@ Section "Kestrune" SecProgram
   WriteUninstaller "$INSTDIR\${KEST_UNINSTALLER}"
   Call WriteUninstallEntry
   !insertmacro KestForEachServer KestRegisterServer
+!ifdef KEST_X64_SETUP
+  Call Register32BitContextMenu
+!endif
   ; The search bar keeps its index and launch history here and never creates the folder.
   SetShellVarContext current
   CreateDirectory "$APPDATA\${KEST_DATA_FOLDER}"
@@ -250,6 +265,30 @@ Function RegisterServer
   DetailPrint "Registered $R0."
 FunctionEnd
 
+!ifdef KEST_X64_SETUP
+; Writes in the 32-bit view what the x86 kestshx.dll's DllRegisterServer would write, step for
+; step; a key that cannot be written stops the installation, as there.
+Function Register32BitContextMenu
+  SetRegView 32
+  ClearErrors
+  WriteRegStr HKCR "CLSID\${KEST_SHX_CLASS}" "" "${KEST_SHX_NAME}"
+  WriteRegStr HKCR "CLSID\${KEST_SHX_CLASS}\InprocServer32" "" "$INSTDIR\${KEST_SHX_X86}"
+  WriteRegStr HKCR "CLSID\${KEST_SHX_CLASS}\InprocServer32" "ThreadingModel" "Apartment"
+  WriteRegStr HKCR "CLSID\${KEST_SHX_CLASS}\DefaultIcon" "" "$INSTDIR\${KEST_SHX_X86},0"
+  WriteRegStr HKCR "*\shellex\ContextMenuHandlers\${KEST_SHX_CLASS}" "" "${KEST_SHX_NAME}"
+  WriteRegStr HKCR "Folder\shellex\ContextMenuHandlers\${KEST_SHX_CLASS}" "" "${KEST_SHX_NAME}"
+  WriteRegStr HKLM "${KEST_APPROVED_KEY}" "${KEST_SHX_CLASS}" "${KEST_SHX_NAME}"
+  ${If} ${Errors}
+    SetRegView 64
+    DetailPrint "Registering ${KEST_SHX_X86} failed."
+    MessageBox MB_OK|MB_ICONSTOP "Kestrune could not register $INSTDIR\${KEST_SHX_X86} with Windows." /SD IDOK
+    Abort
+  ${EndIf}
+  SetRegView 64
+  DetailPrint "Registered ${KEST_SHX_X86}."
+FunctionEnd
+!endif
+
 Function WriteUninstallEntry
   WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "DisplayName" "Kestrune"
   WriteRegStr HKLM "${KEST_UNINSTALL_KEY}" "DisplayVersion" "${KEST_VERSION}"
@@ -273,7 +312,14 @@ Section "un.Kestrune" SecUnProgram
   Call un.CloseFloatingBar
   DeleteRegValue HKCU "${KEST_RUN_KEY}" "${KEST_RUN_VALUE}"
   !insertmacro KestForEachServer KestUnregisterServer
+!ifdef KEST_X64_SETUP
+  Call un.Unregister32BitContextMenu
+!endif
   !insertmacro KestForEachProgramFile KestRemoveFile
+!ifdef KEST_X64_SETUP
+  Delete /REBOOTOK "$INSTDIR\${KEST_SHX_X86}"
+  RMDir /REBOOTOK "$INSTDIR\x86"
+!endif
   Delete "$INSTDIR\${KEST_UNINSTALLER}"
   RMDir /REBOOTOK "$INSTDIR"
   SetShellVarContext all
@@ -330,6 +376,19 @@ Function un.UnregisterServer
     DetailPrint "Unregistered $R0."
   ${EndIf}
 FunctionEnd
+
+!ifdef KEST_X64_SETUP
+; Removes from the 32-bit view what Register32BitContextMenu wrote, as DllUnregisterServer would.
+Function un.Unregister32BitContextMenu
+  SetRegView 32
+  DeleteRegKey HKCR "CLSID\${KEST_SHX_CLASS}"
+  DeleteRegKey HKCR "*\shellex\ContextMenuHandlers\${KEST_SHX_CLASS}"
+  DeleteRegKey HKCR "Folder\shellex\ContextMenuHandlers\${KEST_SHX_CLASS}"
+  DeleteRegValue HKLM "${KEST_APPROVED_KEY}" "${KEST_SHX_CLASS}"
+  SetRegView 64
+  DetailPrint "Unregistered ${KEST_SHX_X86}."
+FunctionEnd
+!endif
 
 ; A running floating bar holds kestfloat.exe and the search bar's library: ask it to exit
 ; (its "Exit" command) and give it a few seconds to release the band.

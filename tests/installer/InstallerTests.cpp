@@ -1,7 +1,9 @@
 // A setup program on a fresh 64-bit system (run-installer-tests.sh makes the Wine prefix and
 // names the program, the 64-bit or the 32-bit one; both must install the same): a silent install puts the x64 deliverables, their registration, the user's data folder, the
 // Start Menu shortcuts and the uninstall entry in place; a silent uninstall takes them away and
-// leaves the user's settings and files, unless it is asked to remove them too.
+// leaves the user's settings and files, unless it is asked to remove them too. The 64-bit setup
+// program also installs the x86 context-menu extension for 32-bit programs, registered in the
+// 32-bit registry view; the 32-bit setup program does not.
 //
 // Objects are created in a child process of this program ("--create-object"), so that this
 // process never holds an installed library that the uninstaller has to delete.
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +36,8 @@ constexpr wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersio
 constexpr wchar_t SettingsKey[] = L"Software\\Brindlewood\\Kestrune";
 constexpr const wchar_t* ProgramFiles[] = {L"kestbar.dll",  L"kestshx.dll",  L"kestconf.exe",
                                            L"kestfloat.exe", L"kesthelp.chm", L"contributors.txt"};
+// The x86 context-menu extension that the 64-bit setup program adds, in the program folder.
+constexpr wchar_t X86HandlerFile[] = L"x86\\kestshx.dll";
 constexpr const wchar_t* Shortcuts[][2] = {{L"Kestrune Settings.lnk", L"kestconf.exe"},
                                            {L"Kestrune Floating Bar.lnk", L"kestfloat.exe"},
                                            {L"Kestrune Help.lnk", L"kesthelp.chm"}};
@@ -97,10 +102,11 @@ bool keyExists(HKEY root, const std::wstring& path, REGSAM view = 0) {
     return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
 }
 
-// A REG_SZ value (null name: the default value); nothing when the key or value is missing.
-std::optional<std::wstring> stringValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+// A REG_SZ value (null name: the default value) in the given registry view (0: this program's);
+// nothing when the key or value is missing.
+std::optional<std::wstring> stringValue(HKEY root, const std::wstring& path, const wchar_t* name, REGSAM view = 0) {
     UniqueHKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return std::nullopt;
     wchar_t data[1024] = L"";
     DWORD type = 0, bytes = sizeof(data) - sizeof(wchar_t);
     if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS ||
@@ -120,6 +126,63 @@ std::optional<DWORD> dwordValue(HKEY root, const std::wstring& path, const wchar
 }
 
 bool sameText(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
+// Every value below a key, one line each ("subkey\\name=data", default values named "@"), with
+// serverPath at the start of a value (compared without case) written as "<server>".
+void collectValues(HKEY key, const std::wstring& prefix, const std::wstring& serverPath, std::vector<std::wstring>& lines) {
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = 256, type = 0;
+        wchar_t data[1024] = L"";
+        DWORD bytes = sizeof(data) - sizeof(wchar_t);
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) !=
+            ERROR_SUCCESS)
+            break;
+        std::wstring text(data, wcsnlen(data, bytes / sizeof(wchar_t)));
+        if (text.size() >= serverPath.size() && !serverPath.empty() &&
+            sameText(text.substr(0, serverPath.size()), serverPath))
+            text.replace(0, serverPath.size(), L"<server>");
+        lines.push_back(prefix + (nameLength ? std::wstring(name) : L"@") + L"=" + text);
+    }
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = 256;
+        if (RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        UniqueHKey child;
+        if (RegOpenKeyExW(key, name, 0, KEY_READ, child.put()) != ERROR_SUCCESS) continue;
+        collectValues(child.get(), prefix + name + L"\\", serverPath, lines);
+    }
+}
+
+std::vector<std::wstring> keyValues(HKEY root, const std::wstring& path, REGSAM view, const std::wstring& serverPath) {
+    std::vector<std::wstring> lines;
+    UniqueHKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return lines;
+    collectValues(key.get(), L"", serverPath, lines);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// What the context-menu extension's DllRegisterServer writes (contextmenu/ShellExtModule.cpp),
+// step by step, for the library at serverPath.
+struct RegistryString {
+    HKEY root;
+    std::wstring key;
+    const wchar_t* name;  // null: the default value
+    std::wstring data;
+};
+std::vector<RegistryString> handlerRegistration(const std::wstring& serverPath) {
+    const std::wstring classKey = std::wstring(L"CLSID\\") + HandlerClassId;
+    return {{HKEY_CLASSES_ROOT, classKey, nullptr, L"KESTSHX"},
+            {HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", nullptr, serverPath},
+            {HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+            {HKEY_CLASSES_ROOT, classKey + L"\\DefaultIcon", nullptr, serverPath + L",0"},
+            {HKEY_CLASSES_ROOT, std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + HandlerClassId, nullptr, L"KESTSHX"},
+            {HKEY_CLASSES_ROOT, std::wstring(L"Folder\\shellex\\ContextMenuHandlers\\") + HandlerClassId, nullptr,
+             L"KESTSHX"},
+            {HKEY_LOCAL_MACHINE, ApprovedKey, HandlerClassId, L"KESTSHX"}};
+}
+
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 void setString(const std::wstring& path, const wchar_t* name, const std::wstring& data) {
     UniqueHKey key;
@@ -267,6 +330,7 @@ std::wstring setupProgram() { return windowsPath(environmentText("KEST_SETUP_PRO
 bool setupIs64Bit() { return environmentText("KEST_SETUP_ARCH") == "x64"; }
 // The x64 files as the setup program packs them.
 std::wstring packedFile(const wchar_t* name) { return windowsPath(KEST_SETUP_FILES_DIR) + L"\\x64\\" + name; }
+std::wstring packedX86File(const wchar_t* name) { return windowsPath(KEST_SETUP_FILES_DIR) + L"\\x86\\" + name; }
 std::wstring defaultInstallFolder() { return folderPath(CSIDL_PROGRAM_FILES) + L"\\Kestrune"; }
 std::wstring userDataFolder() { return folderPath(CSIDL_APPDATA) + L"\\Brindlewood\\Kestrune"; }
 std::wstring shortcutFolder() { return folderPath(CSIDL_COMMON_PROGRAMS) + L"\\Kestrune"; }
@@ -357,6 +421,7 @@ void writeUserFile(const std::wstring& path) {
 bool nothingRegistered() {
     return !keyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + BandClassId) &&
            !keyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + HandlerClassId) &&
+           !keyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + HandlerClassId, KEY_WOW64_32KEY) &&
            !keyExists(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
@@ -388,6 +453,20 @@ TEST_F(SilentInstall, SucceedsAndRegistersThroughTheNativeRegsvr32) {
     EXPECT_TRUE(everyProgramSucceeded(outcome)) << describe(outcome);
     // One registration per library, by the 64-bit regsvr32 (not the one in SysWOW64).
     EXPECT_EQ(2u, runsOf(outcome, nativeRegsvr32())) << describe(outcome);
+}
+
+// The x86 handler is registered without a 32-bit program, so that machines which run only
+// 64-bit code can install it.
+TEST_F(SilentInstall, The64BitSetupRunsNo32BitProgram) {
+    if (!setupIs64Bit()) GTEST_SKIP() << "the 32-bit setup program is itself a 32-bit program";
+    ASSERT_TRUE(outcome.ended);
+    size_t followed = 0;
+    for (const std::wstring& program : outcome.programs) {
+        if (program.empty()) continue;
+        ++followed;
+        EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, peMachine(program)) << narrow(program);
+    }
+    EXPECT_GE(followed, 3u) << describe(outcome);
 }
 
 TEST_F(SilentInstall, DefaultFolderIsTheNativeProgramFilesFolder) {
@@ -437,7 +516,50 @@ TEST_F(SilentInstall, RegistersTheContextMenuHandlerForFilesAndFolders) {
     EXPECT_EQ(std::optional<std::wstring>(L"KESTSHX"),
               stringValue(HKEY_CLASSES_ROOT, std::wstring(L"Folder\\shellex\\ContextMenuHandlers\\") + HandlerClassId,
                           nullptr));
-    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_32KEY));
+}
+
+TEST_F(SilentInstall, The64BitSetupAloneAddsThe32BitHandlerInAFolderOfItsOwn) {
+    const std::wstring classKey = std::wstring(L"CLSID\\") + HandlerClassId;
+    if (!setupIs64Bit()) {
+        EXPECT_FALSE(folderExists(installed(L"x86")));
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_32KEY));
+        return;
+    }
+    ASSERT_TRUE(fileExists(installed(X86HandlerFile)));
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, peMachine(installed(X86HandlerFile)));
+    const std::vector<char> packed = fileBytes(packedX86File(L"kestshx.dll"));
+    ASSERT_FALSE(packed.empty());
+    EXPECT_TRUE(fileBytes(installed(X86HandlerFile)) == packed);
+}
+
+TEST_F(SilentInstall, The64BitSetupRegistersThe32BitHandlerInThe32BitView) {
+    if (!setupIs64Bit()) GTEST_SKIP() << "the 32-bit setup program installs no x86 handler on 64-bit Windows";
+    for (const RegistryString& step : handlerRegistration(installed(X86HandlerFile))) {
+        SCOPED_TRACE(narrow(step.key) + " " + (step.name ? narrow(step.name) : "@"));
+        EXPECT_EQ(std::optional<std::wstring>(step.data), stringValue(step.root, step.key, step.name, KEY_WOW64_32KEY));
+    }
+    // The class of the 64-bit view still names the x64 library: the views are apart.
+    const auto nativeServer = stringValue(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + HandlerClassId +
+                                                                 L"\\InprocServer32", nullptr, KEY_WOW64_64KEY);
+    ASSERT_TRUE(nativeServer);
+    EXPECT_TRUE(sameText(installed(L"kestshx.dll"), *nativeServer));
+}
+
+// The 64-bit view holds what the x64 library's own DllRegisterServer wrote; the 32-bit view
+// must hold the same, the library's path aside.
+TEST_F(SilentInstall, The32BitViewHoldsWhatTheHandlersOwnRegistrationWrites) {
+    if (!setupIs64Bit()) GTEST_SKIP() << "the 32-bit setup program installs no x86 handler on 64-bit Windows";
+    const std::wstring classKey = std::wstring(L"CLSID\\") + HandlerClassId;
+    const auto native = keyValues(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_64KEY, installed(L"kestshx.dll"));
+    EXPECT_EQ(4u, native.size());
+    EXPECT_EQ(native, keyValues(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_32KEY, installed(X86HandlerFile)));
+    for (const RegistryString& step : handlerRegistration(L"")) {
+        if (step.key.rfind(L"CLSID\\", 0) == 0) continue;
+        SCOPED_TRACE(narrow(step.key));
+        const auto nativeValue = stringValue(step.root, step.key, step.name, KEY_WOW64_64KEY);
+        ASSERT_TRUE(nativeValue);
+        EXPECT_EQ(nativeValue, stringValue(step.root, step.key, step.name, KEY_WOW64_32KEY));
+    }
 }
 
 TEST_F(SilentInstall, ApprovesBothExtensions) {
@@ -511,10 +633,14 @@ protected:
         installedInChosenFolder = fileExists(folder + L"\\kestbar.dll") &&
                                   !folderExists(defaultInstallFolder());
         bandCreatableBefore = createInChildProcess(BandClassId, L"IDeskBand", folder + L"\\kestbar.dll") == 0;
+        x86HandlerBefore = fileExists(folder + L"\\" + X86HandlerFile) &&
+                           keyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + HandlerClassId, KEY_WOW64_32KEY);
         userFile = userDataFolder() + L"\\historymapdata.xml";
         writeUserFile(userFile);
         outcome = uninstall(folder);
     }
+
+    static inline bool x86HandlerBefore = false;
 
     static inline bool startedClean = false;
     static inline bool installSucceeded = false;
@@ -551,6 +677,20 @@ TEST_F(SilentUninstall, RemovesTheClassKeysAndTheHandlerKeys) {
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + HandlerClassId));
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + HandlerClassId));
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, std::wstring(L"Folder\\shellex\\ContextMenuHandlers\\") + HandlerClassId));
+}
+
+TEST_F(SilentUninstall, RemovesThe32BitHandlerItsFolderAndItsKeys) {
+    EXPECT_EQ(setupIs64Bit(), x86HandlerBefore);
+    EXPECT_FALSE(fileExists(folder + L"\\" + X86HandlerFile));
+    EXPECT_FALSE(folderExists(folder + L"\\x86"));
+    for (const RegistryString& step : handlerRegistration(folder + L"\\" + X86HandlerFile)) {
+        SCOPED_TRACE(narrow(step.key));
+        if (step.root == HKEY_LOCAL_MACHINE) {
+            EXPECT_FALSE(stringValue(step.root, step.key, step.name, KEY_WOW64_32KEY));
+        } else {
+            EXPECT_FALSE(keyExists(step.root, step.key, KEY_WOW64_32KEY));
+        }
+    }
 }
 
 TEST_F(SilentUninstall, RemovesTheApprovedValues) {
@@ -636,6 +776,7 @@ protected:
                          .value_or(L"");
         filesAfterUpdate = true;
         for (const wchar_t* name : ProgramFiles) filesAfterUpdate = filesAfterUpdate && fileExists(folder + L"\\" + name);
+        if (setupIs64Bit()) filesAfterUpdate = filesAfterUpdate && fileExists(folder + L"\\" + X86HandlerFile);
         defaultFolderUsed = folderExists(defaultInstallFolder());
         removal = uninstall(folder);
     }
