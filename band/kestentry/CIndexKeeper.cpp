@@ -150,10 +150,14 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
 void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps) {
     auto update = std::make_unique<Update>();
     update->background = true;
-    // No window and no status: the user goes on typing while it runs.
+    // No window and no status: the user goes on typing while it runs, and the thread gives
+    // way to the window thread for the processor and the disk.
     const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps};
     StartMenuScanner scanner(context, update->index);
-    if (scanner.Rescan(request_.locations, indexFilePath()) == ScanResult::Aborted) return;
+    SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN);
+    const ScanResult result = scanner.Rescan(request_.locations, indexFilePath());
+    SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_END);
+    if (result == ScanResult::Aborted) return;
     update->catalog.build(update->index);
     if (abortRequested_) return;
     handOver(std::move(update));
