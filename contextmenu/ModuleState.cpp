@@ -15,11 +15,7 @@ bool activationContextTried_ = false;
 HANDLE moduleActivationContext() noexcept {
     if (!activationContextTried_) {
         activationContextTried_ = true;
-        ACTCTXW description = {sizeof(description)};
-        description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        description.hModule = instance_;
-        description.lpResourceName = MAKEINTRESOURCEW(2);
-        activationContext_ = CreateActCtxW(&description);
+        activationContext_ = createModuleActivationContext(instance_);
     }
     return activationContext_;
 }
@@ -35,13 +31,6 @@ void setModuleInstance(HINSTANCE instance) noexcept { instance_ = instance; }
 
 LONG liveObjectCount() noexcept { return LiveObjectCount::value(); }
 
-ModuleActivationScope::ModuleActivationScope() noexcept {
-    const HANDLE context = moduleActivationContext();
-    if (context != INVALID_HANDLE_VALUE) active_ = ActivateActCtx(context, &cookie_) != FALSE;
-}
-
-ModuleActivationScope::~ModuleActivationScope() {
-    if (active_) DeactivateActCtx(0, cookie_);
-}
+ModuleActivationScope::ModuleActivationScope() noexcept : ActivationScope(moduleActivationContext()) {}
 
 }  // namespace kest

@@ -1,5 +1,6 @@
 #pragma once
 // What the context-menu extension's objects need from their module.
+#include "ActivationScope.h"
 #include <windows.h>
 
 namespace kest {
@@ -19,16 +20,9 @@ void releaseModuleActivationContext() noexcept;
 
 // Activates the module's manifest (version 6 of the common controls) for the dialog and
 // message boxes the module shows, while it is in scope.
-class ModuleActivationScope {
+class ModuleActivationScope : public ActivationScope {
 public:
     ModuleActivationScope() noexcept;
-    ModuleActivationScope(const ModuleActivationScope&) = delete;
-    ModuleActivationScope& operator=(const ModuleActivationScope&) = delete;
-    ~ModuleActivationScope();
-
-private:
-    ULONG_PTR cookie_ = 0;
-    bool active_ = false;
 };
 
 }  // namespace kest

@@ -19,6 +19,9 @@ constexpr ULONGLONG RescanInterval = 10000;
 // Installing a packaged app touches no watched folder: the apps are listed this often.
 constexpr ULONGLONG AppsListingInterval = 60000;
 constexpr ULONGLONG Never = ~ULONGLONG{0};
+// A background rescan pauses this often (in shortcuts): a few tenths of a second more for
+// 2,000 shortcuts.
+constexpr size_t BackgroundYieldEvery = 4;
 
 }  // namespace
 
@@ -152,7 +155,7 @@ void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desk
     update->background = true;
     // No window and no status: the user goes on typing while it runs, and the thread gives
     // way to the window thread for the processor and the disk.
-    const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps};
+    const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps, BackgroundYieldEvery};
     StartMenuScanner scanner(context, update->index);
     SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN);
     const ScanResult result = scanner.Rescan(request_.locations, indexFilePath());

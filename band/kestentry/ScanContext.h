@@ -33,6 +33,8 @@ struct ScanContext {
     ScanStatusSink* status = nullptr;
     // Added to the index of a scan before it is saved; may be null.
     const ShortcutIndex* packagedApps = nullptr;
+    // A background scan pauses for a millisecond after this many shortcuts; 0: never.
+    size_t yieldEvery = 0;
 };
 
 }  // namespace kest
