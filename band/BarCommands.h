@@ -18,6 +18,10 @@ constexpr UINT WebSiteCommandId = 3009;
 // Posted by a closing band that held the hot key to the notification windows of the other
 // bands: one of them takes the key over.
 constexpr UINT HotKeyFreedCommandId = 3010;
+// Posted by the edit field: Ctrl+Shift+Enter starts the item as LaunchCommandId does, but
+// with the "runas" verb; Ctrl+Shift+E opens the item's folder in Explorer.
+constexpr UINT RunAsAdministratorCommandId = 3011;
+constexpr UINT OpenItemFolderCommandId = 3012;
 // LaunchCommandId (32776) is declared with the edit field that posts it.
 
 constexpr int HotKeyId = 2112;

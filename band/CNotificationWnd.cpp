@@ -43,4 +43,11 @@ void CNotificationWnd::postToOtherBands(UINT command) const {
         if (band != hwnd()) PostMessageW(band, WM_COMMAND, command, 0);
 }
 
+bool CNotificationWnd::otherBandsRun() const {
+    for (HWND band = FindWindowExW(nullptr, nullptr, NotificationWindowClass, nullptr); band;
+         band = FindWindowExW(nullptr, band, NotificationWindowClass, nullptr))
+        if (band != hwnd()) return true;
+    return false;
+}
+
 }  // namespace kest

@@ -20,6 +20,8 @@ public:
     void setBar(HWND bar) noexcept { bar_ = bar; }
     // Posts WM_COMMAND command to the notification window of every other running band.
     void postToOtherBands(UINT command) const;
+    // Whether the notification window of another band exists.
+    bool otherBandsRun() const;
 
 private:
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,8 @@
 #include "SettingsNames.h"
 #include "accessories/CAboutDlg.h"
 #include "accessories/ProductAddresses.h"
+#include "search/HotKeyRegistration.h"
+#include "search/ItemFolder.h"
 #include "search/ModuleFolder.h"
 #include "search/SystemSounds.h"
 #include "search/ShellRun.h"
@@ -51,9 +53,16 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     return TRUE;
 }
 
+namespace {
+std::wstring productName() {
+    wchar_t name[64] = {};
+    LoadStringW(bandModule(), IDS_PRODUCT_NAME, name, 64);
+    return name;
+}
+}  // namespace
+
 void CSimpleBarDlg::createToolTips() {
-    wchar_t productName[64] = {};
-    LoadStringW(bandModule(), IDS_PRODUCT_NAME, productName, 64);
+    std::wstring name = productName();
     toolTip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                    bandModule(), nullptr));
@@ -64,7 +73,7 @@ void CSimpleBarDlg::createToolTips() {
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_SUBCLASS;
-    tool.lpszText = productName;
+    tool.lpszText = name.data();
     HWND edit = GetWindow(searchBox_.hwnd(), GW_CHILD);
     if (edit) {
         tool.hwnd = edit;
@@ -79,17 +88,16 @@ void CSimpleBarDlg::createToolTips() {
 }
 
 void CSimpleBarDlg::registerHotKey() {
-    const HotKeySetting hotKey = readHotKey();
-    // A second registration under the same window and id would keep the old combination
-    // active on Windows, so the old one always goes first.
-    UnregisterHotKey(hwnd_, HotKeyId);
-    hotKeyHeld_ = !hotKey.disabled && RegisterHotKey(hwnd_, HotKeyId, hotKey.modifiers, hotKey.virtualKey);
+    const HotKeyStatus status = registerStoredHotKey(hwnd_, HotKeyId, notificationWindow_.otherBandsRun());
+    hotKeyHeld_ = status.state == HotKeyState::Held;
+    setToolTipText(toolTip_.get(), searchBox_.editWindow(), 0, searchBoxToolTipText(productName(), status));
 }
 
 void CSimpleBarDlg::releaseHotKey() {
     UnregisterHotKey(hwnd_, HotKeyId);
     if (!hotKeyHeld_) return;
     hotKeyHeld_ = false;
+    deleteHotKeyOutcome();
     notificationWindow_.postToOtherBands(HotKeyFreedCommandId);
 }
 
@@ -341,7 +349,7 @@ void CSimpleBarDlg::RefreshFromTyping() {
         SendMessageW(editWindow, EM_SETSEL, length, static_cast<LPARAM>(length));
 }
 
-void CSimpleBarDlg::LaunchCurrent() {
+void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
     HWND box = searchBox_.hwnd();
     if (GetFocus() == box) return;
     if (SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
@@ -359,7 +367,7 @@ void CSimpleBarDlg::LaunchCurrent() {
         const ShortcutEntry entry = *reinterpret_cast<const ShortcutEntry*>(data);
         typedText_.clear();
         updateData(false);
-        if (shellRun(entry.executable, entry.arguments.c_str(), entry.workingdir.c_str(), entry.showcmd)) {
+        if (shellRun(entry.executable, entry.arguments.c_str(), entry.workingdir.c_str(), entry.showcmd, verb)) {
             searchBox_.edit().searchText.clear();
             RefreshFromTyping();
             history_.recordLaunch(entry.executable.c_str());
@@ -368,7 +376,7 @@ void CSimpleBarDlg::LaunchCurrent() {
     }
 
     const std::wstring command = typedText_;
-    if (launchTypedCommand(command)) {
+    if (launchTypedCommand(command, verb)) {
         typedHistory_.AddCommand(command);
         history_.recordLaunch(command.c_str());
         typedText_.clear();
@@ -377,17 +385,27 @@ void CSimpleBarDlg::LaunchCurrent() {
     }
 }
 
-bool CSimpleBarDlg::launchTypedCommand(const std::wstring& command) {
+bool CSimpleBarDlg::launchTypedCommand(const std::wstring& command, const wchar_t* verb) {
     WaitCursor wait;
-    if (shellRun(command, nullptr, nullptr, SW_SHOWNORMAL)) return true;
+    if (shellRun(command, nullptr, nullptr, SW_SHOWNORMAL, verb)) return true;
     // "program argument": the first blank-delimited token is the file, the rest its parameters.
     const size_t start = command.find_first_not_of(L' ');
     if (start == std::wstring::npos) return false;
     const size_t end = command.find(L' ', start);
     const std::wstring file = command.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
     const std::wstring parameters = end == std::wstring::npos ? std::wstring() : command.substr(end + 1);
-    return shellRun(file, parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    return shellRun(file, parameters.c_str(), nullptr, SW_SHOWNORMAL, verb);
 }
+
+std::wstring CSimpleBarDlg::currentItem() const {
+    HWND box = searchBox_.hwnd();
+    const LRESULT selection = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    const LRESULT data = selection == CB_ERR || matchSet_.empty() ? 0 : SendMessageW(box, CB_GETITEMDATA, selection, 0);
+    if (data != 0 && data != CB_ERR) return reinterpret_cast<const ShortcutEntry*>(data)->executable;
+    return trimWhitespace(windowText(box));
+}
+
+void CSimpleBarDlg::OnOpenItemFolder(UINT, UINT, HWND) { openItemFolder(currentItem()); }
 
 void CSimpleBarDlg::OnSearchBoxEditChange(UINT, UINT, HWND) { RefreshFromTyping(); }
 

@@ -58,6 +58,8 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_COMMAND_ID(HotKeyFreedCommandId, OnHotKeyFreed)
         KEST_ON_COMMAND_ID(WebSiteCommandId, OnWebSite)
         KEST_ON_COMMAND_ID(LaunchCommandId, OnLaunch)
+        KEST_ON_COMMAND_ID(RunAsAdministratorCommandId, OnRunAsAdministrator)
+        KEST_ON_COMMAND_ID(OpenItemFolderCommandId, OnOpenItemFolder)
     KEST_END_MESSAGE_TABLE()
 
 public:
@@ -70,7 +72,8 @@ public:
     HWND create(HWND parent);
 
     void Reload();
-    void LaunchCurrent();
+    // Starts the selected item, or the typed text as a command, with verb (null: the default).
+    void LaunchCurrent(const wchar_t* verb = nullptr);
     // 0 when the menu was shown, 1 when declined (the window is not the bar, or it is busy).
     LRESULT ShowBarMenu(HWND window, LPARAM screenPosition);
 
@@ -138,13 +141,17 @@ private:
     void OnHotKeyFreed(UINT, UINT, HWND);
     void OnWebSite(UINT, UINT, HWND);
     void OnLaunch(UINT, UINT, HWND) { LaunchCurrent(); }
+    void OnRunAsAdministrator(UINT, UINT, HWND) { LaunchCurrent(L"runas"); }
+    void OnOpenItemFolder(UINT, UINT, HWND);
 
     // Fills the match set, or else the fallback strings, for text; the list is not touched.
     // Returns what MatchText returns.
     int collectListItems(const std::wstring& text);
     void setMatchMode(MatchMode mode);
     void removeTypedCommand();
-    bool launchTypedCommand(const std::wstring& command);
+    bool launchTypedCommand(const std::wstring& command, const wchar_t* verb);
+    // The selected entry's executable, or else the trimmed text of the box.
+    std::wstring currentItem() const;
     void createToolTips();
     // Registers the hot key of the settings; only one band holds it, and whether this one
     // does is kept in hotKeyHeld_.

@@ -43,6 +43,27 @@ private:
     PIDLIST_ABSOLUTE list_ = nullptr;
 };
 
+// The page's own try of a combination just saved, on the page's window; released at once.
+constexpr int HotKeyTryId = 0x4B54;
+
+// Another program holds the combination when neither the page nor the band could register
+// it; the band's own registration is no conflict.
+bool hotKeyTakenByAnother(HWND page, const kest::HotKeySetting& hotKey) {
+    if (hotKey.disabled) return false;
+    if (RegisterHotKey(page, HotKeyTryId, hotKey.modifiers, hotKey.virtualKey)) {
+        UnregisterHotKey(page, HotKeyTryId);
+        return false;
+    }
+    return !kest::readHotKeyOutcome().holds(hotKey.modifiers, hotKey.virtualKey);
+}
+
+// What the band found when it last tried the saved combination.
+bool bandFoundHotKeyTaken(const kest::HotKeySetting& hotKey) {
+    const kest::HotKeyOutcome outcome = kest::readHotKeyOutcome();
+    return !hotKey.disabled && outcome.recorded() && !outcome.registered &&
+           outcome.tried.modifiers == hotKey.modifiers && outcome.tried.virtualKey == hotKey.virtualKey;
+}
+
 }  // namespace
 
 CSrtMenuPropPage::CSrtMenuPropPage(HINSTANCE instance)
@@ -90,9 +111,14 @@ LRESULT CSrtMenuPropPage::OnInitDialog(WPARAM, LPARAM) {
              static_cast<WPARAM>(kest::hotKeyModifierIndex(hotKey.modifiers)));
     sendItem(IDC_HOTKEY_KEY, CB_SETCURSEL, static_cast<WPARAM>(kest::hotKeyKeyIndex(hotKey.virtualKey)));
     hotKeyDisabled_ = hotKey.disabled;
+    showHotKeyInUse(bandFoundHotKeyTaken(hotKey));
 
     updateData(false);
     return TRUE;
+}
+
+void CSrtMenuPropPage::showHotKeyInUse(bool inUse) const {
+    SetDlgItemTextW(hwnd_, IDC_HOTKEY_IN_USE, inUse ? L"This key is in use." : L"");
 }
 
 void CSrtMenuPropPage::OnCheckBox(UINT, UINT id, HWND) {
@@ -132,6 +158,7 @@ void CSrtMenuPropPage::OnHotKey(UINT, UINT, HWND) {
     hotKey.disabled = hotKeyDisabled_;
     kest::writeHotKey(hotKey);
     settingsChanged_ = true;
+    showHotKeyInUse(hotKeyTakenByAnother(hwnd_, hotKey));
 }
 
 void CSrtMenuPropPage::insertLocation(int position, const std::wstring& path) const {

@@ -68,6 +68,8 @@ private:
     std::wstring locationText(int index) const;
     int firstSelectedLocation() const noexcept;
     void resizeColumn() const noexcept;
+    // Beside the hot-key fields: "This key is in use." when inUse, nothing otherwise.
+    void showHotKeyInUse(bool inUse) const;
     // Rewrites "\scanpaths" from the list, top to bottom.
     void saveScanLocations();
     // Shows the folder browser starting at initialPath; false when cancelled or when the

@@ -124,6 +124,42 @@ LONG writeHotKey(const HotKeySetting& hotKey) {
     return result;
 }
 
+HotKeyOutcome readHotKeyOutcome() {
+    HotKeyOutcome outcome;
+    UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        key.release();
+        return outcome;
+    }
+    DWORD tried = 0, registered = 0;
+    if (!queryDword(key.get(), SettingName::HotKeyTried, tried) ||
+        !queryDword(key.get(), SettingName::HotKeyRegistered, registered))
+        return outcome;
+    outcome.tried.modifiers = HIWORD(tried);
+    outcome.tried.virtualKey = LOWORD(tried);
+    outcome.registered = registered != 0;
+    return outcome;
+}
+
+LONG writeHotKeyOutcome(const HotKeyOutcome& outcome) {
+    const UniqueHKey key = createSettingsKey();
+    if (!key) return ERROR_ACCESS_DENIED;
+    const DWORD tried = MAKELONG(outcome.tried.virtualKey, outcome.tried.modifiers);
+    const LONG result = setDword(key.get(), SettingName::HotKeyTried, tried);
+    const LONG registered = setDword(key.get(), SettingName::HotKeyRegistered, outcome.registered ? 1 : 0);
+    return result == ERROR_SUCCESS ? registered : result;
+}
+
+LONG deleteHotKeyOutcome() {
+    UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
+        key.release();
+        return ERROR_FILE_NOT_FOUND;
+    }
+    RegDeleteValueW(key.get(), SettingName::HotKeyTried);
+    return RegDeleteValueW(key.get(), SettingName::HotKeyRegistered);
+}
+
 SearchBarSettings readSearchBarSettings() {
     SearchBarSettings settings;
     settings.matchMode = readMatchMode();

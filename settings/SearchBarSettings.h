@@ -66,6 +66,23 @@ LONG writeUsingWindowsColors(bool value);
 HotKeySetting readHotKey();
 LONG writeHotKey(const HotKeySetting& hotKey);
 
+// What the band's last try to register its hot key gave. tried holds no combination
+// (virtualKey 0) when no try is recorded.
+struct HotKeyOutcome {
+    HotKeySetting tried{0, 0, false};
+    bool registered = false;
+
+    bool recorded() const noexcept { return tried.virtualKey != 0; }
+    // The band holds this very combination.
+    bool holds(unsigned int modifiers, unsigned int virtualKey) const noexcept {
+        return registered && tried.modifiers == modifiers && tried.virtualKey == virtualKey;
+    }
+};
+HotKeyOutcome readHotKeyOutcome();
+// Written by the band only.
+LONG writeHotKeyOutcome(const HotKeyOutcome& outcome);
+LONG deleteHotKeyOutcome();
+
 // Every value and both lists.
 SearchBarSettings readSearchBarSettings();
 

@@ -22,6 +22,13 @@ constexpr const wchar_t* UsingWindowsColors = L"usingWindosColors";  // spelled 
 constexpr const wchar_t* HotKeyVirtualKey = L"hotkeyVKey";
 constexpr const wchar_t* HotKeyModifiers = L"hotkeyMod";
 constexpr const wchar_t* HotKeyDisable = L"hotkeyDisable";
+// Written only by the band, each time it tries to register its hot key, for the settings
+// program to read: "hotkeyTried" is the combination tried (REG_DWORD, the modifier flags in
+// the high word, the virtual key in the low word) and "hotkeyRegistered" whether the band
+// got it (REG_DWORD 1 or 0). Both are deleted while no band tries: the hot key is disabled,
+// or the band that held it closed.
+constexpr const wchar_t* HotKeyTried = L"hotkeyTried";
+constexpr const wchar_t* HotKeyRegistered = L"hotkeyRegistered";
 // The floating bar (kestfloat): its window's left and top edge in virtual-screen
 // coordinates and its width in pixels, REG_DWORD holding a signed 32-bit number.
 constexpr const wchar_t* FloatingBarLeft = L"floatingBarLeft";

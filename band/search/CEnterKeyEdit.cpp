@@ -1,4 +1,5 @@
 #include "CEnterKeyEdit.h"
+#include "BarCommands.h"
 #include "ColorRules.h"
 #include "ModuleFolder.h"
 #include "SearchBarSettings.h"
@@ -108,6 +109,15 @@ LRESULT CEnterKeyEdit::OnKeyDown(WPARAM key, LPARAM flags) {
         break;
     default:
         break;
+    }
+    // Ctrl+Shift+Enter and Ctrl+Shift+E; Enter and Ctrl+E alone stay as they are.
+    const bool shiftDown = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    if (ctrlDown_ && shiftDown && (key == VK_RETURN || key == 'E')) {
+        if (key == VK_RETURN) searchText.clear();  // as Enter does
+        PostMessageW(bar(), WM_COMMAND, key == VK_RETURN ? RunAsAdministratorCommandId : OpenItemFolderCommandId, 0);
+        // Ctrl+Enter makes a line feed, Ctrl+E the character 5.
+        forwardedCharacter_ = key == VK_RETURN ? L'\n' : static_cast<wchar_t>(5);
+        return 0;
     }
     if (ctrlDown_ && isForwardedShortcutLetter(key)) {
         PostMessageW(bar(), WM_SYSCHAR, static_cast<WPARAM>(asciiLower(static_cast<wchar_t>(key))), flags);

@@ -1,8 +1,8 @@
 #pragma once
 // The search box's edit field: keeps the text as the user typed it, filters what may be
-// typed, turns Enter, Escape, Delete, Backspace, Shift+Insert and F1 into the box's own
-// actions, forwards Ctrl+letter shortcuts and Alt to the bar, and paints itself as an idle
-// field (icon and computer name) whenever it lacks the focus.
+// typed, turns Enter, Ctrl+Shift+Enter, Ctrl+Shift+E, Escape, Delete, Backspace, Shift+Insert
+// and F1 into the box's own actions, forwards Ctrl+letter shortcuts and Alt to the bar, and
+// paints itself as an idle field (icon and computer name) whenever it lacks the focus.
 #include "SearchBoxHost.h"
 #include "UniqueHandle.h"
 #include "Window.h"

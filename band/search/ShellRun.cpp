@@ -5,7 +5,8 @@
 
 namespace kest {
 
-bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t* directory, int showCommand) {
+bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t* directory, int showCommand,
+              const wchar_t* verb) {
     // No file is named by more than MAX_PATH characters, and no command line is longer than
     // 32767: such a request cannot succeed, and the shell's own copying of it into fixed
     // buffers is not to be trusted (on Wine it ends the process).
@@ -14,7 +15,7 @@ bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t
         (parameters && wcslen(parameters) >= longestCommandLine - file.size()))
         return false;
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, nullptr, file.c_str(), parameters, directory, showCommand));
+        ShellExecuteW(nullptr, verb, file.c_str(), parameters, directory, showCommand));
     return result > 32;
 }
 

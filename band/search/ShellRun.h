@@ -5,9 +5,11 @@
 
 namespace kest {
 
-// Runs file through the shell; true when the shell reports success (more than 32). A file
-// name of MAX_PATH or more, or an overlong command line, is refused before the shell sees it.
-bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t* directory, int showCommand);
+// Runs file through the shell with verb (null: the default verb); true when the shell
+// reports success (more than 32). A file name of MAX_PATH or more, or an overlong command
+// line, is refused before the shell sees it.
+bool shellRun(const std::wstring& file, const wchar_t* parameters, const wchar_t* directory, int showCommand,
+              const wchar_t* verb = nullptr);
 
 // Opens a file of the band module's folder (the settings program, the help) through the shell.
 void openBesideModule(const wchar_t* fileName);

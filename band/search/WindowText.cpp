@@ -1,4 +1,5 @@
 #include "WindowText.h"
+#include <commctrl.h>
 
 namespace kest {
 
@@ -17,6 +18,15 @@ std::wstring listItemText(HWND box, LRESULT item) {
     SendMessageW(box, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(length));
     return text;
+}
+
+void setToolTipText(HWND toolTip, HWND tool, UINT_PTR id, const std::wstring& text) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.hwnd = tool;
+    info.uId = id;
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(toolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 }  // namespace kest

@@ -4,7 +4,11 @@
 #include "SearchBarSettings.h"
 #include "UniqueHandle.h"
 #include "accessories/ProductAddresses.h"
+#include "search/ItemFolder.h"
 #include "search/ModuleFolder.h"
+#include "search/TextRules.h"
+#include <tlhelp32.h>
+#include <algorithm>
 #include <fstream>
 
 using namespace kest;
@@ -32,6 +36,56 @@ bool closeProgramOf(HWND window) {
     if (WaitForSingleObject(process.get(), 15000) == WAIT_OBJECT_0) return true;
     TerminateProcess(process.get(), 1);
     return false;
+}
+
+// A Ctrl+Shift+key press in the box, as the keyboard makes it.
+void pressCtrlShift(HWND edit, WPARAM key, wchar_t character) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(edit, WM_KEYDOWN, VK_CONTROL, 1);
+    SendMessageW(edit, WM_KEYDOWN, key, 1);
+    SendMessageW(edit, WM_CHAR, character, 1);
+    SendMessageW(edit, WM_KEYUP, key, 0xC0000001);
+    SendMessageW(edit, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    pumpMessages();
+}
+
+std::vector<DWORD> explorerProcesses() {
+    std::vector<DWORD> found;
+    UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W process{};
+    process.dwSize = sizeof(process);
+    for (BOOL more = Process32FirstW(snapshot.get(), &process); more; more = Process32NextW(snapshot.get(), &process))
+        if (_wcsicmp(process.szExeFile, L"explorer.exe") == 0) found.push_back(process.th32ProcessID);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Ends the Explorer processes that are not in before; how many there were.
+size_t endExplorersStartedSince(const std::vector<DWORD>& before) {
+    size_t ended = 0;
+    for (DWORD id : explorerProcesses()) {
+        if (std::binary_search(before.begin(), before.end(), id)) continue;
+        UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (!process) continue;
+        TerminateProcess(process.get(), 0);
+        WaitForSingleObject(process.get(), 10000);
+        ++ended;
+    }
+    return ended;
+}
+
+// Pumps for a while, so that whatever the bar started has appeared.
+void settle(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        Sleep(50);
+        pumpMessages();
+    }
 }
 
 class BarShellCommandsTest : public BarFixture {
@@ -166,3 +220,69 @@ TEST_F(BarShellCommandsTest, ItemsChosenFromTheRealMenuRunTheirCommands) {
 }
 
 }  // namespace
+
+TEST_F(BarShellCommandsTest, CtrlShiftEnterRunsTheSelectedItemOrTheTypedCommandAsAdministrator) {
+    const std::wstring tool = startMenu + L"\\Toolkit.kestrunas";
+    const std::wstring loose = startMenu + L"\\Loose.kestrunas";
+    std::ofstream(tool.c_str()).put('x');
+    std::ofstream(loose.c_str()).put('x');
+    writeShortcut(startMenu + L"\\Toolkit.lnk", tool);
+    const ClassesValue fileType(L".kestrunas", L"KestTest.RunAs");
+    const ClassesValue runAs(L"KestTest.RunAs\\shell\\runas\\command", recordingCommand(marker));
+    startBar();
+
+    type(L"toolk");
+    ASSERT_EQ(0, selection());
+    pressCtrlShift(editWindow(), VK_RETURN, L'\n');
+    EXPECT_EQ(tool, takeMarker()) << "the runas verb of the item's file type";
+    EXPECT_EQ(L"", boxText());
+    const HistoryEntry* counted = bar->history().find(asciiLower(tool));
+    ASSERT_NE(nullptr, counted) << "recorded as a launch";
+    EXPECT_EQ(1u, counted->count);
+
+    type(loose);
+    pressCtrlShift(editWindow(), VK_RETURN, L'\n');
+    EXPECT_EQ(loose, takeMarker()) << "the typed command";
+    EXPECT_NE(nullptr, bar->history().find(asciiLower(loose)));
+    EXPECT_NE(bar->typedHistory().items().end(),
+              std::find(bar->typedHistory().items().begin(), bar->typedHistory().items().end(), asciiLower(loose)));
+}
+
+TEST(ItemFolderTest, ExplorerIsToldToSelectTheItemInItsFolder) {
+    EXPECT_EQ(L"/select,\"C:\\Program Files\\Tool\\tool.exe\"",
+              explorerSelectParameters(L"C:\\Program Files\\Tool\\tool.exe"));
+}
+
+TEST_F(BarShellCommandsTest, CtrlShiftEOpensTheFolderOfAFileButRefusesAPackagedApp) {
+    const std::wstring tool = systemFile(L"notepad.exe");
+    ShortcutIndex index;
+    ShortcutEntry app;
+    app.name = L"Calculator";
+    app.path = app.executable = L"shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe!App";
+    index[app.path] = app;
+    ShortcutEntry notepad;
+    notepad.name = L"Notepad";
+    notepad.path = startMenu + L"\\Notepad.lnk";
+    notepad.executable = tool;
+    index[notepad.path] = notepad;
+    startBar();
+    bar->replaceIndex(index);
+    const std::vector<DWORD> before = explorerProcesses();
+
+    type(L"calc");
+    ASSERT_EQ(0, selection());
+    pressCtrlShift(editWindow(), 'E', 5);
+    settle(1500);
+    EXPECT_EQ(0u, endExplorersStartedSince(before)) << "a packaged app has no folder: nothing starts";
+
+    type(L"\x1b");
+    type(L"notep");
+    ASSERT_EQ(0, selection());
+    const std::wstring shown = boxText();
+    pressCtrlShift(editWindow(), 'E', 5);
+    const DWORD start = GetTickCount();
+    while (explorerProcesses() == before && GetTickCount() - start < 15000) settle(100);
+    EXPECT_EQ(1u, endExplorersStartedSince(before)) << "Explorer started for the file's folder";
+    EXPECT_EQ(nullptr, bar->history().find(asciiLower(tool))) << "opening the folder is no launch";
+    EXPECT_EQ(shown, boxText()) << "the box keeps the item";
+}

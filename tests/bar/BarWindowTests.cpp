@@ -4,6 +4,7 @@
 #include "SettingsNames.h"
 #include "StringListKey.h"
 #include "search/TextRules.h"
+#include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -13,6 +14,33 @@ using namespace kesttest;
 namespace {
 
 using Texts = std::vector<std::wstring>;
+
+constexpr DWORD MissingValue = 0xDEADBEEF;
+DWORD storedDword(const wchar_t* name) {
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, SettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS)
+        return MissingValue;
+    return value;
+}
+
+// The text of the tool-tip tool on the search box's edit field, from the tool-tip control
+// that has that tool (the system makes the bar's top-level ancestor its owner).
+std::wstring searchBoxToolTip(HWND edit) {
+    for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
+         tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = edit;
+        tool.uId = 0;
+        if (!SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) continue;
+        wchar_t text[128] = {};
+        tool.lpszText = text;
+        SendMessageW(tip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+        return text;
+    }
+    return L"(no tool tip)";
+}
 
 // Waits for a launched console program's marker file, then a little longer so that its
 // window is gone before the next test types into the box.
@@ -339,9 +367,11 @@ TEST_F(BarWindowTest, ClosingTheBandThatHoldsTheHotKeyHandsItToAnother) {
     bar.reset();
     pumpMessages();
     EXPECT_FALSE(keyIsFree()) << "the second band took the key over";
+    EXPECT_EQ(1u, storedDword(SettingName::HotKeyRegistered)) << "recorded by the band that took it over";
     secondBar.destroy();
     pumpMessages();
     EXPECT_TRUE(keyIsFree());
+    EXPECT_EQ(MissingValue, storedDword(SettingName::HotKeyTried)) << "no band holds the key";
 }
 
 TEST_F(BarWindowTest, SavedIndexIsReadWithoutScanningWhenRescanOnStartIsOff) {
@@ -413,6 +443,36 @@ TEST_F(BarWindowTest, HotKeyIsRegisteredWithTheStoredCombination) {
     ASSERT_TRUE(waitUntilIdle(*bar));
     EXPECT_TRUE(RegisterHotKey(parent, 1, MOD_ALT | MOD_CONTROL, VK_F1)) << "disabled: released";
     UnregisterHotKey(parent, 1);
+}
+
+TEST_F(BarWindowTest, ToolTipNamesTheHotKeyTheBarHolds) {
+    startBar();
+    EXPECT_EQ(L"Kestrune (Win+S)", searchBoxToolTip(editWindow()));
+    EXPECT_EQ(1u, storedDword(SettingName::HotKeyRegistered));
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG('S', MOD_WIN)), storedDword(SettingName::HotKeyTried));
+}
+
+TEST_F(BarWindowTest, HotKeyAnotherProgramHoldsIsReportedInTheToolTipAndRecorded) {
+    constexpr UINT modifiers = MOD_CONTROL | MOD_ALT;
+    ASSERT_TRUE(RegisterHotKey(parent, 0x7002, modifiers, VK_F11)) << "the other program";
+    setDword(SettingName::HotKeyModifiers, modifiers);
+    setDword(SettingName::HotKeyVirtualKey, VK_F11);
+    startBar();
+    EXPECT_EQ(L"Kestrune (Ctrl+Alt+F11 is in use)", searchBoxToolTip(editWindow()));
+    EXPECT_EQ(0u, storedDword(SettingName::HotKeyRegistered));
+    EXPECT_EQ(static_cast<DWORD>(MAKELONG(VK_F11, modifiers)), storedDword(SettingName::HotKeyTried));
+
+    UnregisterHotKey(parent, 0x7002);
+    SendMessageW(bar->hwnd(), WM_COMMAND, ReloadCommandId, 0);
+    ASSERT_TRUE(waitUntilIdle(*bar));
+    EXPECT_EQ(L"Kestrune (Ctrl+Alt+F11)", searchBoxToolTip(editWindow())) << "tried again on reload";
+    EXPECT_EQ(1u, storedDword(SettingName::HotKeyRegistered));
+
+    setDword(SettingName::HotKeyDisable, 1);
+    SendMessageW(bar->hwnd(), WM_COMMAND, ReloadCommandId, 0);
+    ASSERT_TRUE(waitUntilIdle(*bar));
+    EXPECT_EQ(L"Kestrune", searchBoxToolTip(editWindow()));
+    EXPECT_EQ(MissingValue, storedDword(SettingName::HotKeyTried)) << "disabled: nothing tried";
 }
 
 COLORREF erasedColour(HWND bar) {

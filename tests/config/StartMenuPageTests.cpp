@@ -14,6 +14,30 @@ namespace {
 bool checked(HWND page, int id) { return SendDlgItemMessageW(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 int comboSelection(HWND page, int id) { return static_cast<int>(SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0)); }
 
+std::wstring hotKeyNote(HWND page) {
+    wchar_t text[64] = {};
+    GetDlgItemTextW(page, IDC_HOTKEY_IN_USE, text, 64);
+    return text;
+}
+
+// Another program's hot key, held for the length of a test by the test's own thread.
+class HeldHotKey {
+public:
+    HeldHotKey(UINT modifiers, UINT virtualKey) : held_(RegisterHotKey(nullptr, Id, modifiers, virtualKey) != FALSE) {}
+    ~HeldHotKey() { release(); }
+    HeldHotKey(const HeldHotKey&) = delete;
+    HeldHotKey& operator=(const HeldHotKey&) = delete;
+    bool held() const noexcept { return held_; }
+    void release() {
+        if (held_) UnregisterHotKey(nullptr, Id);
+        held_ = false;
+    }
+
+private:
+    static constexpr int Id = 0x7003;
+    bool held_;
+};
+
 }  // namespace
 
 class StartMenuPageStorage : public SheetTest {};
@@ -116,6 +140,60 @@ TEST_F(StartMenuPageHotKey, StoredKey48ShowsNoKeyAndChoosingCtrlStoresS) {
         sheet.selectCombo(page, IDC_HOTKEY_MODIFIER, 1);  // CTRL
         EXPECT_EQ(2u, dwordValue(SettingsKeyPath, SettingName::HotKeyModifiers));
         EXPECT_EQ(83u, dwordValue(SettingsKeyPath, SettingName::HotKeyVirtualKey));
+        sheet.closeWithCloseButton();
+    }));
+}
+
+TEST_F(StartMenuPageHotKey, ChosenCombinationThatAnotherProgramHoldsIsSaidToBeInUse) {
+    HeldHotKey other(MOD_CONTROL, VK_F9);
+    ASSERT_TRUE(other.held());
+    SheetDriver driver;
+    ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
+        HWND page = sheet.startMenuPage();
+        EXPECT_EQ(L"", hotKeyNote(page)) << "nothing recorded, nothing tried";
+        sheet.selectCombo(page, IDC_HOTKEY_MODIFIER, 1);  // CTRL
+        EXPECT_EQ(L"", hotKeyNote(page)) << "Ctrl+S is free";
+        sheet.selectCombo(page, IDC_HOTKEY_KEY, 3);  // F9
+        EXPECT_EQ(static_cast<DWORD>(VK_F9), dwordValue(SettingsKeyPath, SettingName::HotKeyVirtualKey))
+            << "saved all the same";
+        EXPECT_EQ(L"This key is in use.", hotKeyNote(page));
+        sheet.selectCombo(page, IDC_HOTKEY_KEY, 4);  // F8
+        EXPECT_EQ(L"", hotKeyNote(page));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_HOTKEY_KEY)));
+        sheet.closeWithCloseButton();
+    }));
+}
+
+TEST_F(StartMenuPageHotKey, CombinationTheBandHoldsIsNotSaidToBeInUse) {
+    // The band's side: it holds Ctrl+F9 and has recorded so.
+    HeldHotKey band(MOD_CONTROL, VK_F9);
+    ASSERT_TRUE(band.held());
+    setDword(SettingName::HotKeyTried, MAKELONG(VK_F9, MOD_CONTROL));
+    setDword(SettingName::HotKeyRegistered, 1);
+    SheetDriver driver;
+    ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
+        HWND page = sheet.startMenuPage();
+        sheet.selectCombo(page, IDC_HOTKEY_MODIFIER, 1);  // CTRL
+        sheet.selectCombo(page, IDC_HOTKEY_KEY, 3);       // F9
+        EXPECT_EQ(L"", hotKeyNote(page));
+        sheet.closeWithCloseButton();
+    }));
+}
+
+TEST_F(StartMenuPageHotKey, FailureTheBandRecordedForTheSavedCombinationIsShownOnOpening) {
+    setDword(SettingName::HotKeyModifiers, MOD_WIN);
+    setDword(SettingName::HotKeyVirtualKey, 'S');
+    setDword(SettingName::HotKeyTried, MAKELONG('S', MOD_WIN));
+    setDword(SettingName::HotKeyRegistered, 0);
+    SheetDriver first;
+    ASSERT_TRUE(first.run([&](SheetDriver::Sheet& sheet) {
+        EXPECT_EQ(L"This key is in use.", hotKeyNote(sheet.startMenuPage()));
+        sheet.closeWithCloseButton();
+    }));
+    setDword(SettingName::HotKeyTried, MAKELONG('S', MOD_ALT));
+    SheetDriver second;
+    ASSERT_TRUE(second.run([&](SheetDriver::Sheet& sheet) {
+        EXPECT_EQ(L"", hotKeyNote(sheet.startMenuPage())) << "the failure was for another combination";
         sheet.closeWithCloseButton();
     }));
 }
