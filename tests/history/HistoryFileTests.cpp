@@ -232,6 +232,14 @@ TEST_F(HistorySaveTest, FailedSaveLeavesThePreviousFileWhole) {
 
 // The setup program makes the folder for the account that runs it only.
 TEST_F(HistorySaveTest, FirstSaveOfAnAccountWithoutTheFolderCreatesBothLevels) {
+    // Whatever other tests left in the folder goes with it.
+    WIN32_FIND_DATAW found{};
+    const HANDLE find = FindFirstFileW((historyFolder() + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do DeleteFileW((historyFolder() + L"\\" + found.cFileName).c_str());
+        while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
     ASSERT_TRUE(RemoveDirectoryW(historyFolder().c_str()));
     ASSERT_TRUE(RemoveDirectoryW((appDataFolder() + L"\\Brindlewood").c_str()));
     HistoryMap history;
