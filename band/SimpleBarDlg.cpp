@@ -269,6 +269,7 @@ void CSimpleBarDlg::replaceIndex(ShortcutIndex index) {
 }
 
 void CSimpleBarDlg::RefreshFromTyping() {
+    if (keeper_) keeper_->noteUserInput();
     updateData(true);
     HWND box = searchBox_.hwnd();
     CEnterKeyEdit& edit = searchBox_.edit();

@@ -155,7 +155,8 @@ void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desk
     update->background = true;
     // No window and no status: the user goes on typing while it runs, and the thread gives
     // way to the window thread for the processor and the disk.
-    const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps, BackgroundYieldEvery};
+    const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps,
+                              BackgroundYieldEvery, &lastUserInput_};
     StartMenuScanner scanner(context, update->index);
     SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN);
     const ScanResult result = scanner.Rescan(request_.locations, indexFilePath());

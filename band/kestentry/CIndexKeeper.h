@@ -47,6 +47,9 @@ public:
     bool loading() const noexcept { return loading_; }
     // On readyMessage: moves the waiting update into update; false when none waits.
     bool take(Update& update);
+    // Called on the window thread for every key the user types: a background rescan then
+    // gives way to the typing.
+    void noteUserInput() noexcept { lastUserInput_ = GetTickCount64(); }
     // Stops the thread and waits for it. It polls between files and waits on the stop
     // event otherwise, so this returns at once.
     void stop() noexcept;
@@ -63,6 +66,7 @@ private:
     ScanStatusSink* status_;
     Request request_;  // read by the thread while it runs
     std::atomic<bool> abortRequested_{false};
+    std::atomic<ULONGLONG> lastUserInput_{0};
     UniqueKernelHandle stopEvent_;
     UniqueKernelHandle thread_;
     bool loading_ = false;

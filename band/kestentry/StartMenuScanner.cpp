@@ -9,6 +9,11 @@
 namespace kest {
 
 namespace {
+// Keys pressed less than this long ago count as typing going on.
+constexpr ULONGLONG TypingPause = 250;
+}  // namespace
+
+namespace {
 
 bool readFolderIdentity(const std::wstring& folder, DWORD& volume, DWORD& high, DWORD& low) {
     UniqueFile handle(CreateFileW(extendedLengthPath(folder).c_str(), 0,
@@ -123,8 +128,10 @@ void StartMenuScanner::IndexShortcut(const std::wstring& name, const std::wstrin
     entry.path = path;
     if (!aborted()) index_[path] = std::move(entry);
     // A scan the user did not ask for leaves the system (and Wine's single server) free
-    // between shortcuts, so that typing goes on at its usual pace.
-    if (context_.yieldEvery > 0 && index_.size() % context_.yieldEvery == 0) Sleep(1);
+    // between shortcuts, the more so while the user types, so that typing keeps its pace.
+    if (context_.yieldEvery == 0) return;
+    const bool typing = context_.lastUserInput && GetTickCount64() - context_.lastUserInput->load() < TypingPause;
+    if (typing || index_.size() % context_.yieldEvery == 0) Sleep(1);
 }
 
 }  // namespace kest
