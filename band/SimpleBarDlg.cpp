@@ -139,15 +139,19 @@ LRESULT CSimpleBarDlg::OnIndexReady(WPARAM, LPARAM) {
         takeBackgroundIndex(update);
         return 0;
     }
-    index_ = std::move(update.index);
-    catalog_ = std::move(update.catalog);
-    history_.matchShortcutRecords(index_);
+    installIndex(update);
     setStatusText(std::wstring());
     searchBox_.resetList();
     MatchText(typedText_);
     PlayAsterisk();
     ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
     return 0;
+}
+
+void CSimpleBarDlg::installIndex(CIndexKeeper::Update& update) {
+    index_ = std::move(update.index);
+    catalog_ = std::move(update.catalog);
+    history_.matchShortcutRecords(index_);
 }
 
 void CSimpleBarDlg::takeBackgroundIndex(CIndexKeeper::Update& update) {
@@ -159,9 +163,7 @@ void CSimpleBarDlg::takeBackgroundIndex(CIndexKeeper::Update& update) {
     const std::wstring selectedItem = listItemText(box, SendMessageW(box, CB_GETCURSEL, 0, 0));
     // The list's items point into the catalog that goes; no message is handled before the
     // list holds the new catalog's items.
-    index_ = std::move(update.index);
-    catalog_ = std::move(update.catalog);
-    history_.matchShortcutRecords(index_);
+    installIndex(update);
     if (open) {
         RefreshFromTyping();
     } else {

@@ -121,6 +121,9 @@ private:
     // text, the caret and the selection stay, an open list is refilled for the same text,
     // and nothing sounds.
     void takeBackgroundIndex(CIndexKeeper::Update& update);
+    // Puts the update's index and catalog in place and matches the shell's shortcut records
+    // against it.
+    void installIndex(CIndexKeeper::Update& update);
     void OnSearchBoxEditChange(UINT, UINT, HWND);
     void OnSearchBoxSetFocus(UINT, UINT, HWND);
     void OnSearchBoxKillFocus(UINT, UINT, HWND);

@@ -142,10 +142,9 @@ void HistoryMap::reloadIfChanged() {
     const FILETIME now = fileWriteTime(historyFilePath());
     if (CompareFileTime(&now, &fileTime_) == 0) return;
     HistoryFileLock lock;
-    if (readHistoryFile()) mergeEntries();
+    readHistoryFile();
+    mergeEntries();
 }
-
-void HistoryMap::rememberFileTime() { fileTime_ = fileWriteTime(historyFilePath()); }
 
 void HistoryMap::mergeEntries() {
     entries_ = own_;
@@ -253,7 +252,7 @@ bool HistoryMap::saveHistory() {
     appendWhitespace(document.get(), L"\n", root.get());
 
     const bool saved = saveDocumentReplacing(document.get(), filePath, Source);
-    rememberFileTime();
+    fileTime_ = fileWriteTime(filePath);
     return saved;
 }
 
@@ -350,7 +349,6 @@ bool HistoryMap::readHistoryFile() {
         own_ = std::move(read);
     else
         for (auto& item : read) own_[item.first] = std::move(item.second);
-    mergeEntries();
     return complete;
 }
 

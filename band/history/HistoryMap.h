@@ -92,7 +92,6 @@ private:
     bool readHistoryFile();
     // entries_ from own_ with the imported records merged in.
     void mergeEntries();
-    void rememberFileTime();
 
     // What the band recorded itself: the file's entries and the launches since.
     HistoryEntries own_;

@@ -116,6 +116,7 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
     ULONGLONG lastRescan = GetTickCount64();
     ULONGLONG nextListing = listApps ? lastRescan + AppsListingInterval : Never;
     ULONGLONG lastChange = 0;
+    ULONGLONG appsListedAt = 0;
     bool changed = false;
     for (;;) {
         const ULONGLONG due =
@@ -133,6 +134,7 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
         if (at >= nextListing) {
             nextListing = at + AppsListingInterval;
             ShortcutIndex listed = packagedAppEntries(appsFolder.items());
+            appsListedAt = at;
             if (listed != apps) {
                 apps = std::move(listed);
                 changed = true;
@@ -141,7 +143,8 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
         }
         if (changed && at >= lastChange + QuietTime && at >= lastRescan + RescanInterval) {
             changed = false;
-            if (listApps) apps = packagedAppEntries(appsFolder.items());
+            // Listed afresh for the rescan, unless that listing is what asked for it.
+            if (listApps && appsListedAt != at) apps = packagedAppEntries(appsFolder.items());
             rescanInBackground(shellLink, desktopFolder, listApps ? &apps : nullptr);
             if (abortRequested_) return;
             lastRescan = GetTickCount64();
