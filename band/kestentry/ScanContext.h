@@ -34,7 +34,7 @@ struct ScanContext {
     // Added to the index of a scan before it is saved; may be null.
     const ShortcutIndex* packagedApps = nullptr;
     // A background scan pauses for a millisecond after this many shortcuts (0: never), and
-    // after every one while the user types: lastUserInput is when the user last typed
+    // for longer after every one while the user types: lastUserInput is when the user last typed
     // (GetTickCount64); may be null.
     size_t yieldEvery = 0;
     const std::atomic<ULONGLONG>* lastUserInput = nullptr;

@@ -11,6 +11,9 @@ namespace kest {
 namespace {
 // Keys pressed less than this long ago count as typing going on.
 constexpr ULONGLONG TypingPause = 250;
+// While the user types, a background scan reads a shortcut at most every few milliseconds,
+// so that most keystrokes find the system idle.
+constexpr DWORD TypingStep = 8;
 }  // namespace
 
 namespace {
@@ -131,7 +134,10 @@ void StartMenuScanner::IndexShortcut(const std::wstring& name, const std::wstrin
     // between shortcuts, the more so while the user types, so that typing keeps its pace.
     if (context_.yieldEvery == 0) return;
     const bool typing = context_.lastUserInput && GetTickCount64() - context_.lastUserInput->load() < TypingPause;
-    if (typing || index_.size() % context_.yieldEvery == 0) Sleep(1);
+    if (typing)
+        Sleep(TypingStep);
+    else if (index_.size() % context_.yieldEvery == 0)
+        Sleep(1);
 }
 
 }  // namespace kest
