@@ -1,0 +1,21 @@
+#include "Dpi.h"
+
+namespace kest {
+
+UINT WindowDpi(HWND window) noexcept {
+    // Looked up, not imported, so that the libraries still load on Windows 7 and 8.
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && window) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    UINT dpi = 0;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi ? dpi : DefaultDpi;
+}
+
+}  // namespace kest
