@@ -29,6 +29,7 @@ void CSimpleBarDlg::doDataExchange(DataExchange& exchange) { exchange.text(IDC_S
 LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     searchBox_.attach(item(IDC_SEARCHBOX));
     searchBox_.setHost(this);
+    searchBox_.fitListToDpi();
     updateData(false);
 
     if (!notificationWindow_.create()) return FALSE;

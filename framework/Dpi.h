@@ -3,6 +3,12 @@
 // the window that shows them.
 #include <windows.h>
 
+// Sent to child windows from Windows 10 1703 on; the headers declare it only for newer
+// WINVER values than the libraries target.
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
+
 namespace kest {
 
 constexpr UINT DefaultDpi = 96;

@@ -1,6 +1,23 @@
 #include "CEnterKeyComboBox.h"
+#include <algorithm>
+#include <shellapi.h>
+#include <shlobj.h>
 
 namespace kest {
+
+namespace {
+
+// The shell's generic program icon at size pixels; always an icon of its own.
+HICON loadGenericIcon(int size) {
+    SHSTOCKICONINFO stock{sizeof(stock)};
+    HICON icon = nullptr;
+    if (SUCCEEDED(SHGetStockIconInfo(SIID_APPLICATION, SHGSI_ICONLOCATION, &stock)) &&
+        SHDefExtractIconW(stock.szPath, stock.iIcon, 0, &icon, nullptr, MAKELONG(size, size)) == S_OK && icon)
+        return icon;
+    return CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+}
+
+}  // namespace
 
 CEnterKeyComboBox::ListUpdate::ListUpdate(const CEnterKeyComboBox& box) noexcept : box_(box) {
     if (box_.listUpdates_++ == 0)
@@ -30,12 +47,9 @@ HWND CEnterKeyComboBox::editWindow() const noexcept {
 void CEnterKeyComboBox::resetList() const noexcept {
     HWND list = listWindow();
     if (!list) return;
-    // With redrawing off the list does not repaint for every removed item. An item that
-    // carries data is announced by WM_DELETEITEM, through the box to the bar, as it goes;
-    // nothing here needs that, and clearing the data first spares thousands of messages.
+    // With redrawing off the list does not repaint for every removed item. Each owner-drawn
+    // item is announced by WM_DELETEITEM as it goes; the box answers those itself.
     const ListUpdate update(*this);
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(i), 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
 }
 
@@ -95,6 +109,74 @@ LRESULT CEnterKeyComboBox::OnCommand(WPARAM codeAndId, LPARAM control) {
     const LRESULT result = callPrevious(WM_COMMAND, codeAndId, control);
     if (caretHidden) ShowCaret(field);
     return result;
+}
+
+void CEnterKeyComboBox::fitListToDpi() {
+    if (!hwnd_) return;
+    const UINT dpi = WindowDpi(hwnd_);
+    const int iconSize = ScaleForDpi(16, dpi);
+    if (!icons_) icons_ = std::make_unique<ProgramIconCache>(hwnd_, IconsArrivedMessage);
+    icons_->setIconSize(iconSize);
+    genericIcon_.reset(loadGenericIcon(iconSize));
+    // As tall as the icon with a pixel above and below, or as the text if that is taller.
+    int textHeight = 0;
+    if (HDC dc = GetDC(hwnd_)) {
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(send(WM_GETFONT)));
+        TEXTMETRICW metrics{};
+        if (GetTextMetricsW(dc, &metrics)) textHeight = metrics.tmHeight;
+        SelectObject(dc, previous);
+        ReleaseDC(hwnd_, dc);
+    }
+    const int itemHeight = std::max(textHeight, iconSize + 2 * ScaleForDpi(1, dpi));
+    send(CB_SETITEMHEIGHT, 0, itemHeight);
+}
+
+LRESULT CEnterKeyComboBox::OnDpiChangedAfterParent(WPARAM, LPARAM) {
+    fitListToDpi();
+    passToDefault();
+    return 0;
+}
+
+LRESULT CEnterKeyComboBox::OnIconsArrived(WPARAM, LPARAM) {
+    if (HWND list = listWindow(); list && listUpdates_ == 0) InvalidateRect(list, nullptr, FALSE);
+    return 0;
+}
+
+HICON CEnterKeyComboBox::itemIcon(const DRAWITEMSTRUCT& item, const std::wstring& text) {
+    if (!icons_) fitListToDpi();
+    const auto* entry = reinterpret_cast<const ShortcutEntry*>(item.itemData);
+    HICON icon = icons_ ? icons_->find(entry ? iconSourceFor(*entry) : iconSourceForText(text)) : nullptr;
+    return icon ? icon : genericIcon_.get();
+}
+
+LRESULT CEnterKeyComboBox::OnDrawItem(WPARAM, LPARAM parameter) {
+    // Only the box's list draws through the box; it is still the list's request here, which
+    // the box's own procedure would turn into one of its own for the bar.
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(parameter);
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    HWND list = listWindow();
+    if (item.itemID != static_cast<UINT>(-1) && list) {
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(0, SendMessageW(list, LB_GETTEXTLEN, item.itemID, 0))), L'\0');
+        if (!text.empty())
+            text.resize(static_cast<size_t>(std::max<LRESULT>(
+                0, SendMessageW(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data())))));
+        const UINT dpi = WindowDpi(hwnd_);
+        const int iconSize = icons_ ? icons_->iconSize() : ScaleForDpi(16, dpi);
+        const int margin = ScaleForDpi(2, dpi);
+        RECT bounds = item.rcItem;
+        const int height = bounds.bottom - bounds.top;
+        if (HICON icon = itemIcon(item, text))
+            DrawIconEx(item.hDC, bounds.left + margin, bounds.top + (height - iconSize) / 2, icon, iconSize, iconSize, 0,
+                       nullptr, DI_NORMAL);
+        bounds.left += iconSize + 2 * margin + ScaleForDpi(1, dpi);
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &bounds,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+    return TRUE;
 }
 
 LRESULT CEnterKeyComboBox::OnCtlColorEdit(WPARAM, LPARAM editWindow) {

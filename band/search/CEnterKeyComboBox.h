@@ -1,9 +1,14 @@
 #pragma once
 // The search box: a drop-down combo box whose edit field is a CEnterKeyEdit, attached the
-// first time the edit window asks for its colours.
+// first time the edit window asks for its colours. Its list is owner-drawn with its strings
+// kept: the box draws each item with its program's icon left of its text.
 #include "CEnterKeyEdit.h"
+#include "Dpi.h"
+#include "ProgramIconCache.h"
 #include "SearchBoxHost.h"
+#include "UniqueHandle.h"
 #include "Window.h"
+#include <memory>
 
 namespace kest {
 
@@ -11,6 +16,10 @@ class CEnterKeyComboBox : public CSubclassedWindow {
     KEST_BEGIN_MESSAGE_TABLE(CEnterKeyComboBox, CSubclassedWindow)
         KEST_ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
         KEST_ON_MESSAGE(WM_COMMAND, OnCommand)
+        KEST_ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
+        KEST_ON_MESSAGE(WM_DELETEITEM, OnDeleteItem)
+        KEST_ON_MESSAGE(WM_DPICHANGED_AFTERPARENT, OnDpiChangedAfterParent)
+        KEST_ON_MESSAGE(IconsArrivedMessage, OnIconsArrived)
     KEST_END_MESSAGE_TABLE()
 
 public:
@@ -27,7 +36,13 @@ public:
         const CEnterKeyComboBox& box_;
     };
 
+    // Posted by the icon cache to the box when icons arrived.
+    static constexpr UINT IconsArrivedMessage = WM_APP + 0x43;
+
     void setHost(SearchBoxHost* host) noexcept;
+    // Sizes the list's icons and items for the DPI the box is shown at; again on a change.
+    void fitListToDpi();
+    ProgramIconCache* programIcons() noexcept { return icons_.get(); }
     CEnterKeyEdit& edit() noexcept { return edit_; }
 
     // The box's own handling of its CBN_KILLFOCUS, reflected to it by the bar: the text is
@@ -50,10 +65,18 @@ public:
 private:
     LRESULT OnCtlColorEdit(WPARAM dc, LPARAM editWindow);
     LRESULT OnCommand(WPARAM codeAndId, LPARAM control);
+    LRESULT OnDrawItem(WPARAM, LPARAM item);
+    LRESULT OnDeleteItem(WPARAM, LPARAM) { return TRUE; }
+    LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+    LRESULT OnIconsArrived(WPARAM, LPARAM);
+    // The icon the item shows now: its program's, or the generic one until that arrives.
+    HICON itemIcon(const DRAWITEMSTRUCT& item, const std::wstring& text);
 
     CEnterKeyEdit edit_;
     SearchBoxHost* host_ = nullptr;
     mutable int listUpdates_ = 0;
+    std::unique_ptr<ProgramIconCache> icons_;
+    UniqueHIcon genericIcon_;
 };
 
 }  // namespace kest

@@ -1,0 +1,230 @@
+#include "ProgramIconCache.h"
+#include "ComObject.h"
+#include "ComPtr.h"
+#include "UniqueHandle.h"
+#include <atomic>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <set>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+namespace kest {
+
+namespace {
+
+bool isAddress(const std::wstring& text) { return PathIsURLW(text.c_str()) != FALSE; }
+
+std::wstring keyOf(const IconSource& source) {
+    std::wstring key = source.location;
+    if (!key.empty()) CharLowerBuffW(key.data(), static_cast<DWORD>(key.size()));
+    key += L'|' + std::to_wstring(source.index);
+    if (source.fromShell) key += L"|shell";
+    return key;
+}
+
+std::wstring expanded(const std::wstring& location) {
+    wchar_t buffer[MAX_PATH * 2] = {};
+    const DWORD length = ExpandEnvironmentStringsW(location.c_str(), buffer, ARRAYSIZE(buffer));
+    return length > 0 && length <= ARRAYSIZE(buffer) ? std::wstring(buffer) : location;
+}
+
+HICON extractFromFile(const std::wstring& file, int index, int size) {
+    HICON icon = nullptr;
+    const UINT sizes = MAKELONG(size, size);
+    if (SHDefExtractIconW(file.c_str(), index, 0, &icon, nullptr, sizes) == S_OK && icon) return icon;
+    // The index holds -1 for a shortcut that named no index.
+    if (index == -1 && SHDefExtractIconW(file.c_str(), 0, 0, &icon, nullptr, sizes) == S_OK) return icon;
+    return nullptr;
+}
+
+// The shell's information on a path or a parsing name such as "shell:AppsFolder\...".
+bool shellFileInfo(const std::wstring& location, UINT flags, SHFILEINFOW& info) {
+    if (location.compare(0, 6, L"shell:") != 0)
+        return SHGetFileInfoW(location.c_str(), 0, &info, sizeof(info), flags) != 0;
+    PIDLIST_ABSOLUTE item = nullptr;
+    if (FAILED(SHParseDisplayName(location.c_str(), nullptr, &item, 0, nullptr)) || !item) return false;
+    const bool found = SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof(info), flags | SHGFI_PIDL) != 0;
+    CoTaskMemFree(item);
+    return found;
+}
+
+}  // namespace
+
+IconSource iconSourceFor(const ShortcutEntry& entry) {
+    if (!entry.iconlocation.empty()) return {entry.iconlocation, entry.iconindex, false};
+    // An address has no icon of its own: the shortcut file shows the browser's.
+    if (entry.executable.empty() || isAddress(entry.executable)) return {entry.path, 0, true};
+    // A program's own icon, or a packaged app's, which only the shell knows.
+    return {entry.executable, 0, true};
+}
+
+IconSource iconSourceForText(const std::wstring& text) { return {text, 0, true}; }
+
+struct ProgramIconCache::State {
+    std::mutex lock;
+    HWND window;
+    UINT arrivedMessage;
+    int size = 16;
+    bool arrivalPosted = false;
+    bool stopping = false;
+    std::map<std::wstring, UniqueHIcon> icons;       // by source key; null: the source has none
+    std::map<std::wstring, std::wstring> sameIcon;   // a shell source, by the icon file key it names
+    std::deque<IconSource> queue;
+    std::set<std::wstring> queued;
+    UniqueKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    bool threadStarted = false;
+
+    // Under lock: whether the key is answered, and its icon.
+    bool lookUp(const std::wstring& key, HICON& icon) const {
+        const auto alias = sameIcon.find(key);
+        const auto found = icons.find(alias == sameIcon.end() ? key : alias->second);
+        if (found == icons.end()) return false;
+        icon = found->second.get();
+        return true;
+    }
+
+    // Under lock: keeps an extracted icon (or that there is none) unless the size changed
+    // meanwhile, and tells the window once until it looks icons up again.
+    void keep(const std::wstring& key, HICON extracted, int extractedSize) {
+        UniqueHIcon icon(extracted);
+        if (extractedSize != size || stopping) return;
+        icons[key] = std::move(icon);
+        announce();
+    }
+    void announce() {
+        if (!arrivalPosted && window && PostMessageW(window, arrivedMessage, 0, 0)) arrivalPosted = true;
+    }
+
+    void answer(const IconSource& source, int iconSize);
+};
+
+void ProgramIconCache::State::answer(const IconSource& source, int iconSize) {
+    const std::wstring key = keyOf(source);
+    if (!source.fromShell) {
+        HICON icon = extractFromFile(expanded(source.location), source.index, iconSize);
+        std::lock_guard<std::mutex> guard(lock);
+        keep(key, icon, iconSize);
+        return;
+    }
+    // A shell source that names an icon file shares that file's icon with every other
+    // source naming it: the file is extracted once.
+    SHFILEINFOW info{};
+    if (shellFileInfo(source.location, SHGFI_ICONLOCATION, info) && info.szDisplayName[0]) {
+        const IconSource file{info.szDisplayName, info.iIcon, false};
+        const std::wstring fileKey = keyOf(file);
+        HICON icon = nullptr;
+        bool known = false;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            known = lookUp(fileKey, icon);
+        }
+        if (!known) icon = extractFromFile(expanded(file.location), file.index, iconSize);
+        std::lock_guard<std::mutex> guard(lock);
+        if (!known) keep(fileKey, icon, iconSize);
+        if (icon && iconSize == size && !stopping) {
+            sameIcon[key] = fileKey;
+            announce();
+            return;
+        }
+    }
+    // Icons the shell makes itself (a packaged app's, for one) come only at its own sizes.
+    const UINT shellSize = iconSize <= GetSystemMetrics(SM_CXSMICON) ? SHGFI_SMALLICON : SHGFI_LARGEICON;
+    SHFILEINFOW shellIcon{};
+    HICON icon = shellFileInfo(source.location, SHGFI_ICON | shellSize, shellIcon) ? shellIcon.hIcon : nullptr;
+    std::lock_guard<std::mutex> guard(lock);
+    keep(key, icon, iconSize);
+}
+
+ProgramIconCache::ProgramIconCache(HWND window, UINT arrivedMessage) : state_(std::make_shared<State>()) {
+    state_->window = window;
+    state_->arrivedMessage = arrivedMessage;
+}
+
+ProgramIconCache::~ProgramIconCache() {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->stopping = true;
+    state_->window = nullptr;
+    state_->queue.clear();
+    SetEvent(state_->wake.get());
+}
+
+HICON ProgramIconCache::find(const IconSource& source) {
+    const std::wstring key = keyOf(source);
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->arrivalPosted = false;
+    HICON icon = nullptr;
+    if (state_->lookUp(key, icon) || !state_->queued.insert(key).second) return icon;
+    state_->queue.push_back(source);
+    if (!state_->threadStarted) startThread();
+    SetEvent(state_->wake.get());
+    return nullptr;
+}
+
+void ProgramIconCache::setIconSize(int pixels) {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    if (pixels == state_->size) return;
+    state_->size = pixels;
+    state_->icons.clear();
+    state_->sameIcon.clear();
+    state_->queue.clear();
+    state_->queued.clear();
+}
+
+int ProgramIconCache::iconSize() const noexcept {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->size;
+}
+
+size_t ProgramIconCache::pendingCount() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->queued.size();
+}
+
+void ProgramIconCache::startThread() {
+    // The thread keeps the state, and the module, for as long as it runs.
+    auto* threadState = new std::shared_ptr<State>(state_);
+    LiveObjectCount::increment();
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, run, threadState, 0, nullptr));
+    if (!thread) {
+        LiveObjectCount::decrement();
+        delete threadState;
+        return;
+    }
+    state_->threadStarted = true;
+}
+
+DWORD WINAPI ProgramIconCache::run(void* parameter) {
+    {
+        const std::unique_ptr<std::shared_ptr<State>> owner(static_cast<std::shared_ptr<State>*>(parameter));
+        State& state = **owner;
+        ComInitialization com(COINIT_APARTMENTTHREADED);
+        for (;;) {
+            IconSource source;
+            int size = 0;
+            {
+                std::lock_guard<std::mutex> guard(state.lock);
+                if (state.stopping) break;
+                if (!state.queue.empty()) {
+                    source = std::move(state.queue.front());
+                    state.queue.pop_front();
+                    size = state.size;
+                }
+            }
+            if (size == 0) {
+                WaitForSingleObject(state.wake.get(), INFINITE);
+                continue;
+            }
+            state.answer(source, size);
+            std::lock_guard<std::mutex> guard(state.lock);
+            // After a change of size the key may stand for a new request.
+            if (size == state.size) state.queued.erase(keyOf(source));
+        }
+    }
+    LiveObjectCount::decrement();
+    return 0;
+}
+
+}  // namespace kest
