@@ -16,6 +16,7 @@ namespace kest {
 namespace {
 
 bool isAddress(const std::wstring& text) { return PathIsURLW(text.c_str()) != FALSE; }
+bool isShellName(const std::wstring& text) { return text.compare(0, 6, L"shell:") == 0; }
 
 std::wstring keyOf(const IconSource& source) {
     std::wstring key = source.location;
@@ -42,7 +43,7 @@ HICON extractFromFile(const std::wstring& file, int index, int size) {
 
 // The shell's information on a path or a parsing name such as "shell:AppsFolder\...".
 bool shellFileInfo(const std::wstring& location, UINT flags, SHFILEINFOW& info) {
-    if (location.compare(0, 6, L"shell:") != 0)
+    if (!isShellName(location))
         return SHGetFileInfoW(location.c_str(), 0, &info, sizeof(info), flags) != 0;
     PIDLIST_ABSOLUTE item = nullptr;
     if (FAILED(SHParseDisplayName(location.c_str(), nullptr, &item, 0, nullptr)) || !item) return false;
@@ -98,8 +99,27 @@ struct ProgramIconCache::State {
         if (!arrivalPosted && window && PostMessageW(window, arrivedMessage, 0, 0)) arrivalPosted = true;
     }
 
+    // Makes source's icon the one of file when file has one.
+    bool shareFileIcon(const std::wstring& key, const IconSource& file, int iconSize);
     void answer(const IconSource& source, int iconSize);
 };
+
+bool ProgramIconCache::State::shareFileIcon(const std::wstring& key, const IconSource& file, int iconSize) {
+    const std::wstring fileKey = keyOf(file);
+    HICON icon = nullptr;
+    bool known = false;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        known = lookUp(fileKey, icon);
+    }
+    if (!known) icon = extractFromFile(expanded(file.location), file.index, iconSize);
+    std::lock_guard<std::mutex> guard(lock);
+    if (!known) keep(fileKey, icon, iconSize);
+    if (!icon || iconSize != size || stopping) return false;
+    sameIcon[key] = fileKey;
+    announce();
+    return true;
+}
 
 void ProgramIconCache::State::answer(const IconSource& source, int iconSize) {
     const std::wstring key = keyOf(source);
@@ -109,27 +129,13 @@ void ProgramIconCache::State::answer(const IconSource& source, int iconSize) {
         keep(key, icon, iconSize);
         return;
     }
-    // A shell source that names an icon file shares that file's icon with every other
-    // source naming it: the file is extracted once.
+    // A file's own icon first (a program's), then the icon file the shell names for it (a
+    // document's); each icon file is extracted once, for every source that leads to it.
+    if (!isShellName(source.location) && shareFileIcon(key, {source.location, 0, false}, iconSize)) return;
     SHFILEINFOW info{};
-    if (shellFileInfo(source.location, SHGFI_ICONLOCATION, info) && info.szDisplayName[0]) {
-        const IconSource file{info.szDisplayName, info.iIcon, false};
-        const std::wstring fileKey = keyOf(file);
-        HICON icon = nullptr;
-        bool known = false;
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            known = lookUp(fileKey, icon);
-        }
-        if (!known) icon = extractFromFile(expanded(file.location), file.index, iconSize);
-        std::lock_guard<std::mutex> guard(lock);
-        if (!known) keep(fileKey, icon, iconSize);
-        if (icon && iconSize == size && !stopping) {
-            sameIcon[key] = fileKey;
-            announce();
-            return;
-        }
-    }
+    if (shellFileInfo(source.location, SHGFI_ICONLOCATION, info) && info.szDisplayName[0] &&
+        shareFileIcon(key, {info.szDisplayName, info.iIcon, false}, iconSize))
+        return;
     // Icons the shell makes itself (a packaged app's, for one) come only at its own sizes.
     const UINT shellSize = iconSize <= GetSystemMetrics(SM_CXSMICON) ? SHGFI_SMALLICON : SHGFI_LARGEICON;
     SHFILEINFOW shellIcon{};

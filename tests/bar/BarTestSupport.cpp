@@ -28,12 +28,13 @@ bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds) {
 }
 
 void writeShortcut(const std::wstring& path, const std::wstring& target, const std::wstring& arguments,
-                   const std::wstring& workingDirectory) {
+                   const std::wstring& workingDirectory, const std::wstring& iconLocation, int iconIndex) {
     kest::ComPtr<IShellLinkW> link;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid()));
     link->SetPath(target.c_str());
     if (!arguments.empty()) link->SetArguments(arguments.c_str());
     if (!workingDirectory.empty()) link->SetWorkingDirectory(workingDirectory.c_str());
+    if (!iconLocation.empty()) link->SetIconLocation(iconLocation.c_str(), iconIndex);
     auto file = link.query<IPersistFile>();
     ASSERT_TRUE(file);
     ASSERT_EQ(S_OK, file->Save(path.c_str(), TRUE));

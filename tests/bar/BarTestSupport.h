@@ -14,7 +14,7 @@ void pumpMessages();
 bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds = 60000);
 // A ".lnk" file written through IShellLinkW / IPersistFile.
 void writeShortcut(const std::wstring& path, const std::wstring& target, const std::wstring& arguments = L"",
-                   const std::wstring& workingDirectory = L"");
+                   const std::wstring& workingDirectory = L"", const std::wstring& iconLocation = L"", int iconIndex = 0);
 void setDword(const wchar_t* name, DWORD value);
 std::wstring tempFolder(const wchar_t* name);
 std::wstring systemFile(const wchar_t* name);
