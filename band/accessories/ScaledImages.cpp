@@ -22,7 +22,14 @@ ImageScale imageScaleForDpi(UINT dpi) noexcept {
 }
 
 int scaledImageId(int id, ImageScale scale) noexcept {
-    return id + static_cast<int>(scale) - static_cast<int>(ImageScale::Percent100);
+    switch (scale) {
+    case ImageScale::Percent150:
+        return id + 100;
+    case ImageScale::Percent200:
+        return id + 200;
+    default:
+        return id;
+    }
 }
 
 std::wstring scaledImageName(const std::wstring& name, ImageScale scale) {
