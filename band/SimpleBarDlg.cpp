@@ -48,9 +48,7 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     rescanRequested_ = readForceUpdateOnStartup();
     Reload();
 
-    for (int i = 0; i < 5; ++i)
-        menuBitmaps_[i].reset(static_cast<HBITMAP>(LoadImageW(bandModule(), MAKEINTRESOURCEW(IDB_MENU_MARK_FIRST + i),
-                                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    scaling_.attach(hwnd_, menuButton_, searchBox_.hwnd(), menuBitmaps_);
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 // rebuilds the shortcut index on a worker thread, matches what the user types, launches
 // what the user chose and dispatches the bar's commands, menu, shortcuts and hot key.
 #include "BarCommands.h"
+#include "BarScaling.h"
 #include "BarOwner.h"
 #include "CNotificationWnd.h"
 #include "kestentry/CIndexKeeper.h"
@@ -37,6 +38,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
         KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
         KEST_ON_MESSAGE(IndexReadyMessage, OnIndexReady)
+        KEST_ON_MESSAGE(WM_DPICHANGED_AFTERPARENT, OnDpiChangedAfterParent)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_EDITCHANGE, OnSearchBoxEditChange)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SETFOCUS, OnSearchBoxSetFocus)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_KILLFOCUS, OnSearchBoxKillFocus)
@@ -82,6 +84,9 @@ public:
     int MatchText(const std::wstring& text) override;
     void OnMenuButtonClicked() override;
     void FillDropDown();
+    // Scales the bar to its DPI now (images, font, height); false when nothing changed.
+    bool followDpi() { return scaling_.follow(); }
+    const CRollOverBitmapButton& menuButton() const noexcept { return menuButton_; }
 
     // While the index keeper loads the index the bar asked for.
     bool busy() const noexcept { return keeper_ && keeper_->loading(); }
@@ -117,6 +122,10 @@ private:
     LRESULT OnSysChar(WPARAM character, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);
     LRESULT OnIndexReady(WPARAM, LPARAM);
+    LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM) {
+        followDpi();
+        return 0;
+    }
     // Puts an index rescanned after changes on disk in place between two keystrokes: the
     // text, the caret and the selection stay, an open list is refilled for the same text,
     // and nothing sounds.
@@ -171,7 +180,8 @@ private:
     CEnterKeyComboBox searchBox_;
     UniqueHWnd toolTip_;
     bool hotKeyHeld_ = false;
-    UniqueHBitmap menuBitmaps_[5];
+    BarScaling::MenuMarks menuBitmaps_;
+    BarScaling scaling_;
     CNotificationWnd notificationWindow_;
     std::unique_ptr<CIndexKeeper> keeper_;  // made with the window
     std::mutex matchLock_;

@@ -71,10 +71,7 @@ HRESULT CFloatBarWnd::hostBand(IUnknown* band) {
     const HRESULT result = band_.open(band, hwnd_, this);
     if (FAILED(result)) return result;
     DESKBANDINFO info{};
-    if (SUCCEEDED(band_.bandInfo(DBIF_VIEWMODE_NORMAL, info))) {
-        if (info.ptMinSize.y > 0) bandHeight_ = info.ptMinSize.y;
-        if (info.ptMinSize.x > 0) bandMinimumWidth_ = info.ptMinSize.x;
-    }
+    if (SUCCEEDED(band_.bandInfo(DBIF_VIEWMODE_NORMAL, info))) measureBandHeight(&info);
     layoutBand();
     PostMessageW(hwnd_, PlaceBandMessage, 0, 0);
     return result;
@@ -85,12 +82,9 @@ void CFloatBarWnd::closeBand() noexcept { band_.close(); }
 LRESULT CFloatBarWnd::OnPlaceBand(WPARAM, LPARAM) {
     if (!band_.isOpen()) return 0;
     // The band has made its bar by now and taken the bar's height.
-    if (HWND bandWindow = band_.window(); bandWindow && GetWindow(bandWindow, GW_CHILD)) {
-        RECT bounds{};
-        GetWindowRect(bandWindow, &bounds);
-        if (bounds.bottom > bounds.top) bandHeight_ = bounds.bottom - bounds.top;
-    }
-    const RECT bar = placeBar(readSavedPlacement(), currentMonitors(), bandHeight_, minimumWidth());
+    measureBandHeight(nullptr);
+    const RECT bar =
+        placeBar(readSavedPlacement(), currentMonitors(), bandHeight_, minimumWidth(), metrics().defaultWidth);
     SetWindowPos(hwnd_, HWND_TOPMOST, bar.left, bar.top, width(bar), bar.bottom - bar.top, SWP_NOACTIVATE);
     layoutBand();
     placed_ = true;
@@ -100,18 +94,48 @@ LRESULT CFloatBarWnd::OnPlaceBand(WPARAM, LPARAM) {
     return 0;
 }
 
+void CFloatBarWnd::measureBandHeight(const DESKBANDINFO* info) {
+    if (info && info->ptMinSize.y > 0) bandHeight_ = info->ptMinSize.y;
+    if (info && info->ptMinSize.x > 0) bandMinimumWidth_ = info->ptMinSize.x;
+    if (HWND bandWindow = band_.window(); bandWindow && GetWindow(bandWindow, GW_CHILD)) {
+        RECT bounds{};
+        GetWindowRect(bandWindow, &bounds);
+        if (bounds.bottom > bounds.top) bandHeight_ = bounds.bottom - bounds.top;
+    }
+}
+
+void CFloatBarWnd::OnBandInfoChanged() {
+    DESKBANDINFO info{};
+    if (FAILED(band_.bandInfo(DBIF_VIEWMODE_NORMAL, info))) return;
+    measureBandHeight(&info);
+    RECT bar{};
+    GetWindowRect(hwnd_, &bar);
+    // WM_SIZE lays the band out in the new height.
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max(width(bar), minimumWidth()), bandHeight_, PlaceFlags | SWP_NOMOVE);
+    layoutBand();
+}
+
+LRESULT CFloatBarWnd::OnDpiChanged(WPARAM, LPARAM suggested) {
+    const RECT* rect = reinterpret_cast<const RECT*>(suggested);
+    if (rect) SetWindowPos(hwnd_, nullptr, rect->left, rect->top, width(*rect), rect->bottom - rect->top, PlaceFlags);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    return 0;
+}
+
 void CFloatBarWnd::layoutBand() const {
     HWND bandWindow = band_.window();
     if (!bandWindow || !hwnd_) return;
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const int bandWidth = std::max(0, static_cast<int>(client.right) - FloatBarGripWidth - FloatBarEdgeWidth);
+    const FloatBarMetrics sizes = metrics();
+    const int bandWidth = std::max(0, static_cast<int>(client.right) - sizes.gripWidth - sizes.edgeWidth);
     // The band answers WM_SIZE by sizing itself and its bar to this width.
-    SetWindowPos(bandWindow, nullptr, FloatBarGripWidth, 0, bandWidth, bandHeight_, PlaceFlags);
+    SetWindowPos(bandWindow, nullptr, sizes.gripWidth, 0, bandWidth, bandHeight_, PlaceFlags);
 }
 
 int CFloatBarWnd::minimumWidth() const noexcept {
-    return std::max(bandMinimumWidth_, 1) + FloatBarGripWidth + FloatBarEdgeWidth;
+    const FloatBarMetrics sizes = metrics();
+    return std::max(bandMinimumWidth_, 1) + sizes.gripWidth + sizes.edgeWidth;
 }
 
 LRESULT CFloatBarWnd::OnSize(WPARAM, LPARAM) {
@@ -126,11 +150,12 @@ LRESULT CFloatBarWnd::OnPaint(WPARAM, LPARAM) {
     RECT client{};
     GetClientRect(hwnd_, &client);
     // The grip: two raised ridges, as a toolbar's gripper; the edge: one etched line.
+    const UINT dpi = WindowDpi(hwnd_);
     for (int x : {2, 5}) {
-        RECT ridge{x, 2, x + 3, client.bottom - 2};
+        RECT ridge{ScaleForDpi(x, dpi), ScaleForDpi(2, dpi), ScaleForDpi(x + 3, dpi), client.bottom - ScaleForDpi(2, dpi)};
         DrawEdge(dc, &ridge, BDR_RAISEDINNER, BF_RECT);
     }
-    RECT edge{client.right - FloatBarEdgeWidth + 1, 1, client.right - 1, client.bottom - 1};
+    RECT edge{client.right - metrics().edgeWidth + 1, 1, client.right - 1, client.bottom - 1};
     DrawEdge(dc, &edge, EDGE_ETCHED, BF_LEFT | BF_RIGHT);
     EndPaint(hwnd_, &paint);
     return 0;
@@ -146,7 +171,7 @@ LRESULT CFloatBarWnd::OnSetCursor(WPARAM window, LPARAM hitTest) {
     ScreenToClient(hwnd_, &cursor);
     RECT client{};
     GetClientRect(hwnd_, &client);
-    switch (zoneAt(cursor.x, client.right)) {
+    switch (zoneAt(cursor.x, client.right, metrics())) {
     case FloatBarZone::Grip:
         SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
         return TRUE;
@@ -163,7 +188,7 @@ LRESULT CFloatBarWnd::OnSetCursor(WPARAM window, LPARAM hitTest) {
 LRESULT CFloatBarWnd::OnLButtonDown(WPARAM, LPARAM position) {
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const FloatBarZone zone = zoneAt(GET_X_LPARAM(position), client.right);
+    const FloatBarZone zone = zoneAt(GET_X_LPARAM(position), client.right, metrics());
     if (zone == FloatBarZone::Band) return 0;
     drag_ = zone == FloatBarZone::Grip ? FloatBarDrag::Move : FloatBarDrag::Width;
     dragStart_ = screenPoint(hwnd_, position);

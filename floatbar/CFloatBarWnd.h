@@ -7,6 +7,7 @@
 #include "CNotifyIconWindow.h"
 #include "FloatBarIdentity.h"
 #include "FloatBarPlacement.h"
+#include "Dpi.h"
 #include "UniqueHandle.h"
 
 namespace kest {
@@ -23,6 +24,7 @@ class CFloatBarWnd : public CNotifyIconWindow, private HostSiteEvents {
         KEST_ON_MESSAGE(WM_RBUTTONUP, OnRButtonUp)
         KEST_ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)
         KEST_ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChange)
+        KEST_ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
         KEST_ON_MESSAGE(WM_CLOSE, OnClose)
         KEST_ON_MESSAGE(WM_ENDSESSION, OnEndSession)
         KEST_ON_MESSAGE(WM_DESTROY, OnDestroy)
@@ -72,6 +74,8 @@ protected:
 private:
     // HostSiteEvents: the strip holds nothing else that could take the focus.
     void OnBandFocusChange(bool) override {}
+    // The band's height follows its DPI: the strip takes it.
+    void OnBandInfoChanged() override;
 
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
@@ -83,6 +87,8 @@ private:
     LRESULT OnRButtonUp(WPARAM, LPARAM position);
     LRESULT OnDisplayChange(WPARAM, LPARAM);
     LRESULT OnSettingChange(WPARAM action, LPARAM);
+    // Moved to a monitor of another scale: the strip takes the rectangle the system suggests.
+    LRESULT OnDpiChanged(WPARAM, LPARAM suggested);
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM flags);
     LRESULT OnDestroy(WPARAM, LPARAM);
@@ -94,6 +100,9 @@ private:
     void OnBringForward(UINT, UINT, HWND) { showBar(true); }
 
     void layoutBand() const;
+    FloatBarMetrics metrics() const noexcept { return floatBarMetrics(WindowDpi(hwnd_)); }
+    // The height of the band's window once it holds its bar; else what GetBandInfo asked for.
+    void measureBandHeight(const DESKBANDINFO* info);
     int minimumWidth() const noexcept;
     void dragTo(LPARAM clientPosition);
     void endDrag();

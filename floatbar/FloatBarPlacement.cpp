@@ -1,4 +1,5 @@
 #include "FloatBarPlacement.h"
+#include "Dpi.h"
 #include "SettingsNames.h"
 #include "UniqueHandle.h"
 #include <algorithm>
@@ -95,9 +96,14 @@ const MonitorArea* primaryMonitor(const std::vector<MonitorArea>& monitors) noex
     return monitors.empty() ? nullptr : &monitors.front();
 }
 
-RECT placeBar(const SavedPlacement& saved, const std::vector<MonitorArea>& monitors, int barHeight,
-              int minWidth) noexcept {
-    const int barWidth = std::max(saved.width.value_or(FloatBarDefaultWidth), minWidth);
+FloatBarMetrics floatBarMetrics(UINT dpi) noexcept {
+    return FloatBarMetrics{ScaleForDpi(FloatBarGripWidth, dpi), ScaleForDpi(FloatBarEdgeWidth, dpi),
+                           ScaleForDpi(FloatBarDefaultWidth, dpi)};
+}
+
+RECT placeBar(const SavedPlacement& saved, const std::vector<MonitorArea>& monitors, int barHeight, int minWidth,
+              int defaultWidth) noexcept {
+    const int barWidth = std::max(saved.width.value_or(defaultWidth), minWidth);
     const MonitorArea* primary = primaryMonitor(monitors);
     if (!primary) {
         const int left = saved.left.value_or(0), top = saved.top.value_or(0);
@@ -109,9 +115,9 @@ RECT placeBar(const SavedPlacement& saved, const std::vector<MonitorArea>& monit
     return fitIntoWorkArea(rect, monitors[static_cast<size_t>(chosen)].work);
 }
 
-FloatBarZone zoneAt(int x, int clientWidth) noexcept {
-    if (x < FloatBarGripWidth) return FloatBarZone::Grip;
-    if (x >= clientWidth - FloatBarEdgeWidth) return FloatBarZone::Edge;
+FloatBarZone zoneAt(int x, int clientWidth, const FloatBarMetrics& metrics) noexcept {
+    if (x < metrics.gripWidth) return FloatBarZone::Grip;
+    if (x >= clientWidth - metrics.edgeWidth) return FloatBarZone::Edge;
     return FloatBarZone::Band;
 }
 

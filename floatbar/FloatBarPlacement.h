@@ -8,10 +8,19 @@
 
 namespace kest {
 
-// The bar's two handles, one at each end of the strip; the band lies between them.
+// The bar's two handles, one at each end of the strip; the band lies between them. Pixels
+// at 96 DPI; the strip scales them to its own DPI.
 constexpr int FloatBarGripWidth = 8;  // left: dragging it moves the bar
 constexpr int FloatBarEdgeWidth = 5;  // right: dragging it changes the width
 constexpr int FloatBarDefaultWidth = 320;
+
+// The strip's fixed sizes at one DPI.
+struct FloatBarMetrics {
+    int gripWidth;
+    int edgeWidth;
+    int defaultWidth;
+};
+FloatBarMetrics floatBarMetrics(UINT dpi) noexcept;
 
 // One monitor: its whole area and its work area (without the taskbar), both in virtual-screen
 // coordinates.
@@ -40,14 +49,15 @@ int chooseWorkArea(const RECT& rect, const std::vector<MonitorArea>& monitors) n
 // The rectangle moved (and, when wider than the work area, narrowed) to lie inside it.
 RECT fitIntoWorkArea(const RECT& rect, const RECT& workArea) noexcept;
 // The bar's rectangle at start: the saved place and width, or the default place on the
-// primary monitor, inside the visible work area. The width is at least minWidth.
-RECT placeBar(const SavedPlacement& saved, const std::vector<MonitorArea>& monitors, int height,
-              int minWidth) noexcept;
+// primary monitor, inside the visible work area. The width is at least minWidth;
+// defaultWidth when none was saved.
+RECT placeBar(const SavedPlacement& saved, const std::vector<MonitorArea>& monitors, int height, int minWidth,
+              int defaultWidth = FloatBarDefaultWidth) noexcept;
 // The primary monitor, or the first, or null for an empty list.
 const MonitorArea* primaryMonitor(const std::vector<MonitorArea>& monitors) noexcept;
 
 // Which handle lies under x in a strip of clientWidth pixels.
-FloatBarZone zoneAt(int x, int clientWidth) noexcept;
+FloatBarZone zoneAt(int x, int clientWidth, const FloatBarMetrics& metrics) noexcept;
 // The rectangle after the cursor moved by (dx, dy) since the drag started at start: a move
 // keeps the size; a width drag keeps the left edge and stays within minWidth..maxWidth.
 RECT dragRect(const RECT& start, FloatBarDrag drag, int dx, int dy, int minWidth, int maxWidth) noexcept;

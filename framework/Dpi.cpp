@@ -18,4 +18,9 @@ UINT WindowDpi(HWND window) noexcept {
     return dpi ? dpi : DefaultDpi;
 }
 
+UINT TopLevelDpi(HWND window) noexcept {
+    const HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    return WindowDpi(root ? root : window);
+}
+
 }  // namespace kest

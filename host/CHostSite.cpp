@@ -7,6 +7,7 @@ const InterfaceEntry* CHostSite::interfaceTable() noexcept {
         KEST_INTERFACE(CHostSite, IOleWindow),
         KEST_INTERFACE(CHostSite, IInputObjectSite),
         KEST_INTERFACE(CHostSite, IServiceProvider),
+        KEST_INTERFACE(CHostSite, IOleCommandTarget),
         KEST_INTERFACE_END,
     };
     return table;
@@ -32,6 +33,26 @@ STDMETHODIMP CHostSite::QueryService(REFGUID service, REFIID iid, void** out) {
         return QueryInterface(iid, out);
     }
     return E_NOINTERFACE;
+}
+
+namespace {
+bool isDeskBandGroup(const GUID* group) noexcept { return group && IsEqualGUID(*group, CGID_DeskBand); }
+}  // namespace
+
+STDMETHODIMP CHostSite::QueryStatus(const GUID* group, ULONG count, OLECMD* commands, OLECMDTEXT*) {
+    if (!commands) return E_POINTER;
+    if (!isDeskBandGroup(group)) return OLECMDERR_E_UNKNOWNGROUP;
+    for (ULONG i = 0; i < count; ++i)
+        commands[i].cmdf = commands[i].cmdID == DBID_BANDINFOCHANGED ? OLECMDF_SUPPORTED | OLECMDF_ENABLED : 0;
+    return S_OK;
+}
+
+STDMETHODIMP CHostSite::Exec(const GUID* group, DWORD command, DWORD, VARIANT*, VARIANT*) {
+    if (!isDeskBandGroup(group)) return OLECMDERR_E_UNKNOWNGROUP;
+    if (command != DBID_BANDINFOCHANGED) return OLECMDERR_E_NOTSUPPORTED;
+    ++bandInfoChanges_;
+    if (events_) events_->OnBandInfoChanged();
+    return S_OK;
 }
 
 }  // namespace kest

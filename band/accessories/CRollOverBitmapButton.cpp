@@ -1,4 +1,5 @@
 #include "CRollOverBitmapButton.h"
+#include "ScaledImages.h"
 #include "search/ModuleFolder.h"
 #include <commctrl.h>
 #include <vector>
@@ -26,16 +27,23 @@ std::wstring windowText(HWND hwnd) {
 bool CRollOverBitmapButton::bind(HWND dialog, int controlId) {
     HWND button = GetDlgItem(dialog, controlId);
     if (!button || !attach(button)) return false;
+    return loadImages(TopLevelDpi(hwnd_));
+}
 
+void CRollOverBitmapButton::followDpi() {
+    const UINT dpi = TopLevelDpi(hwnd_);
+    if (hwnd_ && dpi != imagesDpi_) loadImages(dpi);
+}
+
+bool CRollOverBitmapButton::loadImages(UINT dpi) {
+    imagesDpi_ = dpi;
     const std::wstring text = windowText(hwnd_);
-    for (int i = 0; i < RollOverImageCount; ++i) {
-        const std::wstring name = rollOverImageName(text, static_cast<RollOverImage>(i));
-        images_[i].reset(static_cast<HBITMAP>(LoadImageW(bandModule(), name.c_str(), IMAGE_BITMAP, 0, 0, 0)));
-    }
-    HBITMAP up = image(RollOverImage::Up);
-    BITMAP size{};
-    if (!up || !GetObjectW(up, sizeof(size), &size)) return false;
-    SetWindowPos(hwnd_, nullptr, 0, 0, size.bmWidth, size.bmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int i = 0; i < RollOverImageCount; ++i)
+        images_[i] = loadScaledBitmap(bandModule(), rollOverImageName(text, static_cast<RollOverImage>(i)), dpi);
+    const SIZE size = bitmapSize(image(RollOverImage::Up));
+    if (size.cx == 0) return false;
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, FALSE);
     return true;
 }
 

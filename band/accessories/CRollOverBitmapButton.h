@@ -7,6 +7,7 @@
 // The button paints itself (WM_PAINT, WM_PRINTCLIENT), so its owner needs no reflection of
 // WM_DRAWITEM; an owner that handles WM_DRAWITEM for it may pass the request to drawItem.
 #include "AccessoryRules.h"
+#include "Dpi.h"
 #include "UniqueHandle.h"
 #include "Window.h"
 
@@ -27,10 +28,14 @@ class CRollOverBitmapButton : public CSubclassedWindow {
 
 public:
     // Attaches to the button controlId of dialog, loads the images named by the button's
-    // text from the band module and sizes the button to the up image. False when there is
+    // text from the band module, made for the button's DPI, and sizes the button to the up image. False when there is
     // no such button, it is already bound, or the up image is missing (the button is then
     // attached and paints its face colour).
     bool bind(HWND dialog, int controlId);
+
+    // Takes the images made for the button's DPI now and sizes the button to them, when that
+    // DPI is not the one they were chosen for.
+    void followDpi();
 
     // Draws the image for an owner-draw request of this button.
     void drawItem(const DRAWITEMSTRUCT& item) const;
@@ -47,6 +52,8 @@ private:
     LRESULT OnPrintClient(WPARAM dc, LPARAM);
     LRESULT OnStateChange(WPARAM, LPARAM);
 
+    // False when the up image is missing.
+    bool loadImages(UINT dpi);
     // The owner-draw state of the button as it is now.
     UINT currentState() const noexcept;
     void drawImage(HDC dc, const RECT& bounds, UINT itemState) const;
@@ -54,6 +61,7 @@ private:
     bool trackingActive() const noexcept;
 
     UniqueHBitmap images_[RollOverImageCount];
+    UINT imagesDpi_ = 0;
     bool hovered_ = false;
     bool tracking_ = false;
     HWND previousFocus_ = nullptr;  // not owned: the window that had the focus before the pointer came

@@ -1,5 +1,6 @@
 #include "CDeskBandBase.h"
 #include "BandIdentity.h"
+#include "Dpi.h"
 #include "search/ModuleFolder.h"
 #include <cwchar>
 
@@ -48,6 +49,10 @@ int CDeskBandBase::horizontalMinimumWidth(int screenWidth) noexcept {
     return width != 0 ? width : FallbackMinimumWidth;
 }
 
+int CDeskBandBase::bandHeight() const noexcept {
+    return ScaleForDpi(BandHeight, bandWindow_ ? TopLevelDpi(bandWindow_) : TopLevelDpi(parentWindow_));
+}
+
 STDMETHODIMP CDeskBandBase::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
     *window = bandWindow_;
@@ -71,13 +76,15 @@ STDMETHODIMP CDeskBandBase::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDIN
     bandId_ = bandId;
     viewMode_ = viewMode;
     const bool horizontal = viewMode == DBIF_VIEWMODE_NORMAL;
+    const int height = bandHeight();
     if (info->dwMask & DBIM_MINSIZE) {
+        reportedHeight_ = height;
         if (horizontal) {
             info->ptMinSize.x = horizontalMinimumWidth(GetSystemMetrics(SM_CXSCREEN));
-            info->ptMinSize.y = BandHeight;
+            info->ptMinSize.y = height;
         } else {
-            info->ptMinSize.x = BandHeight;
-            info->ptMinSize.y = BandHeight;
+            info->ptMinSize.x = height;
+            info->ptMinSize.y = height;
         }
     }
     if (info->dwMask & DBIM_MAXSIZE) {
@@ -157,6 +164,17 @@ void CDeskBandBase::OnFocusChange(bool focused) {
     site->OnFocusChangeIS(self.get(), focused ? TRUE : FALSE);
 }
 
+void CDeskBandBase::reportBandInfoChanged() {
+    if (!inputSite_) return;
+    // The site may release the band from inside the call; the held reference keeps it alive.
+    ComPtr<IOleCommandTarget> target;
+    if (FAILED(inputSite_->QueryInterface(IID_IOleCommandTarget, target.putVoid())) || !target) return;
+    VARIANT band{};
+    band.vt = VT_I4;
+    band.lVal = static_cast<LONG>(bandId_);
+    target->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DODEFAULT, &band, nullptr);
+}
+
 bool CDeskBandBase::createBandWindow() {
     if (bandWindow_ && IsWindow(bandWindow_)) return true;
     bandWindow_ = nullptr;
@@ -208,6 +226,10 @@ LRESULT CALLBACK CDeskBandBase::bandWindowProc(HWND hwnd, UINT message, WPARAM w
         return band->OnSize(wParam, lParam);
     case WM_SETFOCUS:
         return band->OnSetFocus();
+    case WM_DPICHANGED_AFTERPARENT:
+        band->OnDpiChanged();
+        if (band->reportedHeight_ != 0 && band->reportedHeight_ != band->bandHeight()) band->reportBandInfoChanged();
+        return 0;
     case WM_ENDSESSION:
         if (wParam) band->OnEndSession();
         return 0;

@@ -38,6 +38,8 @@ public:
 
     // Reports to the site that the band gained or lost the focus.
     void OnFocusChange(bool focused);
+    // The band's height at the DPI of its window: what GetBandInfo asks for.
+    int bandHeight() const noexcept;
 
     DWORD viewMode() const noexcept { return viewMode_; }
     DWORD bandId() const noexcept { return bandId_; }
@@ -62,16 +64,23 @@ protected:
     // The session ends (WM_ENDSESSION passed on by the host, as only top-level windows get
     // it): the process may be ended at any moment after this returns.
     virtual void OnEndSession() {}
+    // The DPI of the band's top-level window changed (WM_DPICHANGED_AFTERPARENT, which each
+    // child window gets): the subclass scales its content. The base then tells the site when
+    // the band's height changed, and the host asks GetBandInfo again.
+    virtual void OnDpiChanged() {}
 
     // Posted by the band window to itself at WM_CREATE, so the bar is made after it exists.
     static constexpr UINT CreateContentMessage = WM_USER + 1;
 
 private:
     bool createBandWindow();
+    // Exec of DBID_BANDINFOCHANGED on the site's IOleCommandTarget, when it has one.
+    void reportBandInfoChanged();
     static LRESULT CALLBACK bandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     DWORD viewMode_ = 0;
     DWORD bandId_ = 0;
+    int reportedHeight_ = 0;  // 0 until GetBandInfo gave a height
     HWND parentWindow_ = nullptr;
     // The host window; destroyed by CloseDW, or at the latest with the object.
     HWND bandWindow_ = nullptr;

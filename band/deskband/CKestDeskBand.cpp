@@ -72,6 +72,17 @@ LRESULT CKestDeskBand::OnSize(WPARAM, LPARAM lParam) {
     return 0;
 }
 
+// The bar scales itself (it may have done so at its own WM_DPICHANGED_AFTERPARENT, which
+// comes first, as children hear of the change before their parents); the band window takes
+// the bar's new height.
+void CKestDeskBand::OnDpiChanged() {
+    if (!bar_ || !bar_->hwnd() || !bandWindow()) return;
+    bar_->followDpi();
+    RECT band{};
+    GetClientRect(bandWindow(), &band);
+    OnSize(SIZE_RESTORED, MAKELPARAM(band.right, band.bottom));
+}
+
 LRESULT CKestDeskBand::OnSetFocus() {
     if (bar_ && bar_->hwnd()) SetFocus(bar_->hwnd());
     return 0;

@@ -28,6 +28,7 @@ protected:
     LRESULT OnSetFocus() override;
     LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam) override;
     void OnEndSession() override;
+    void OnDpiChanged() override;
 
 private:
     std::unique_ptr<CSimpleBarDlg> bar_;

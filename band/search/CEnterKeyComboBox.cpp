@@ -113,7 +113,7 @@ LRESULT CEnterKeyComboBox::OnCommand(WPARAM codeAndId, LPARAM control) {
 
 void CEnterKeyComboBox::fitListToDpi() {
     if (!hwnd_) return;
-    const UINT dpi = WindowDpi(hwnd_);
+    const UINT dpi = TopLevelDpi(hwnd_);
     const int iconSize = ScaleForDpi(16, dpi);
     if (!icons_) icons_ = std::make_unique<ProgramIconCache>(hwnd_, IconsArrivedMessage);
     icons_->setIconSize(iconSize);
@@ -161,7 +161,7 @@ LRESULT CEnterKeyComboBox::OnDrawItem(WPARAM, LPARAM parameter) {
         if (!text.empty())
             text.resize(static_cast<size_t>(std::max<LRESULT>(
                 0, SendMessageW(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data())))));
-        const UINT dpi = WindowDpi(hwnd_);
+        const UINT dpi = TopLevelDpi(hwnd_);
         const int iconSize = icons_ ? icons_->iconSize() : ScaleForDpi(16, dpi);
         const int margin = ScaleForDpi(2, dpi);
         RECT bounds = item.rcItem;

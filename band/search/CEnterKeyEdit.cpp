@@ -4,6 +4,8 @@
 #include "ModuleFolder.h"
 #include "SearchBarSettings.h"
 #include "TextRules.h"
+#include "Dpi.h"
+#include "accessories/ScaledImages.h"
 #include "resource.h"
 #include <vector>
 
@@ -29,11 +31,21 @@ std::wstring computerName() {
 
 }  // namespace
 
-CEnterKeyEdit::CEnterKeyEdit() : cueText_(computerName()) {
-    iconList_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 1, 1));
-    UniqueHBitmap icon(static_cast<HBITMAP>(
-        LoadImageW(bandModule(), MAKEINTRESOURCEW(IDB_EDITFIELD_ICON), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (iconList_ && icon) ImageList_AddMasked(iconList_.get(), icon.get(), RGB(255, 255, 255));
+CEnterKeyEdit::CEnterKeyEdit() : cueText_(computerName()) {}
+
+void CEnterKeyEdit::chooseIcon(UINT dpi) {
+    if (dpi == iconDpi_) return;
+    iconDpi_ = dpi;
+    UniqueHBitmap icon = loadScaledBitmap(bandModule(), IDB_EDITFIELD_ICON, dpi, LR_CREATEDIBSECTION);
+    const SIZE size = bitmapSize(icon.get());
+    iconList_.reset(icon ? ImageList_Create(size.cx, size.cy, ILC_COLOR24 | ILC_MASK, 1, 1) : nullptr);
+    if (iconList_) ImageList_AddMasked(iconList_.get(), icon.get(), RGB(255, 255, 255));
+}
+
+SIZE CEnterKeyEdit::iconSize() const noexcept {
+    int width = 0, height = 0;
+    if (iconList_) ImageList_GetIconSize(iconList_.get(), &width, &height);
+    return SIZE{width, height};
 }
 
 HWND CEnterKeyEdit::bar() const noexcept { return GetParent(comboBox()); }
@@ -152,16 +164,20 @@ LRESULT CEnterKeyEdit::OnPaint(WPARAM, LPARAM) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
     if (!dc) return 0;
+    // The DPI is asked at each painting, so the icon follows a change of the display scale.
+    const UINT dpi = TopLevelDpi(hwnd_);
+    chooseIcon(dpi);
     RECT bounds{};
     GetWindowRect(hwnd_, &bounds);
     const int width = bounds.right - bounds.left;
-    if (width > 20 && iconList_) ImageList_Draw(iconList_.get(), 0, dc, 0, 0, ILD_TRANSPARENT);
+    const int textLeft = ScaleForDpi(20, dpi);
+    if (width > textLeft && iconList_) ImageList_Draw(iconList_.get(), 0, dc, 0, 0, ILD_TRANSPARENT);
     if (readDisplayComputerName()) {
         auto* font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
         SelectObjectGuard fontSelection(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
         SetTextColor(dc, readUsingWindowsColors() ? cueTextColor(GetSysColor(COLOR_BACKGROUND)) : DefaultCueTextColor);
         SetBkMode(dc, TRANSPARENT);
-        RECT textBounds{20, -1, width, 17};
+        RECT textBounds{textLeft, -1, width, ScaleForDpi(17, dpi)};
         DrawTextW(dc, cueText_.c_str(), -1, &textBounds, DT_SINGLELINE | DT_VCENTER);
     }
     EndPaint(hwnd_, &paint);

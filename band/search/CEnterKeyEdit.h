@@ -32,6 +32,9 @@ public:
     bool pasting = false;
 
     const std::wstring& cueText() const noexcept { return cueText_; }
+    // The idle icon's size in pixels as last painted, made for the field's DPI then; 0 x 0
+    // before the first idle painting.
+    SIZE iconSize() const noexcept;
 
 private:
     LRESULT OnChar(WPARAM character, LPARAM flags);
@@ -44,9 +47,12 @@ private:
     HWND comboBox() const noexcept { return GetParent(hwnd_); }
     std::wstring windowText() const;
     void clearAndRefresh();
+    // Makes the icon list from the icon made for dpi, unless it was made for it already.
+    void chooseIcon(UINT dpi);
 
     SearchBoxHost* host_ = nullptr;
     UniqueImageList iconList_;
+    UINT iconDpi_ = 0;
     std::wstring cueText_;
     bool ctrlDown_ = false;
     // The control character the system makes of a Ctrl+letter just forwarded to the bar

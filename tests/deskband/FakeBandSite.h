@@ -3,13 +3,14 @@
 // the focus reports it receives.
 #include "ComObject.h"
 #include "ComPtr.h"
+#include <docobj.h>
 #include <shobjidl.h>
 
 namespace kest::test {
 
-// A site that offers its window (IOleWindow) and, unless told not to, focus reports
-// (IInputObjectSite).
-class FakeBandSite : public ComObject<FakeBandSite, IOleWindow, IInputObjectSite> {
+// A site that offers its window (IOleWindow), unless told not to, focus reports
+// (IInputObjectSite), and records the band's reports that its sizes changed (IOleCommandTarget).
+class FakeBandSite : public ComObject<FakeBandSite, IOleWindow, IInputObjectSite, IOleCommandTarget> {
 public:
     explicit FakeBandSite(HWND window, bool offersInputSite = true) noexcept
         : window_(window), offersInputSite_(offersInputSite) {}
@@ -18,6 +19,7 @@ public:
         static const InterfaceEntry table[] = {
             KEST_INTERFACE(FakeBandSite, IOleWindow),
             KEST_INTERFACE(FakeBandSite, IInputObjectSite),
+            KEST_INTERFACE(FakeBandSite, IOleCommandTarget),
             KEST_INTERFACE_END,
         };
         return table;
@@ -47,6 +49,17 @@ public:
         return S_OK;
     }
 
+    STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
+    STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD, VARIANT* in, VARIANT*) override {
+        if (!group || !IsEqualGUID(*group, CGID_DeskBand) || command != DBID_BANDINFOCHANGED)
+            return OLECMDERR_E_NOTSUPPORTED;
+        ++bandInfoChanges;
+        bandInfoChangedId = in && in->vt == VT_I4 ? in->lVal : -1;
+        return S_OK;
+    }
+
+    int bandInfoChanges = 0;
+    LONG bandInfoChangedId = -1;  // the band id the last report carried; -1 without one
     int focusReports = 0;
     int focusGivenBack = 0;
     BOOL lastFocusFlag = -1;

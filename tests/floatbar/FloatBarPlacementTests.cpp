@@ -100,12 +100,19 @@ TEST(FloatBarPlaceAtStart, TheWidthIsNeverBelowTheMinimum) {
 }
 
 TEST(FloatBarHandles, GripAtTheLeftEdgeAtTheRightBandBetween) {
-    EXPECT_EQ(zoneAt(0, 320), FloatBarZone::Grip);
-    EXPECT_EQ(zoneAt(FloatBarGripWidth - 1, 320), FloatBarZone::Grip);
-    EXPECT_EQ(zoneAt(FloatBarGripWidth, 320), FloatBarZone::Band);
-    EXPECT_EQ(zoneAt(320 - FloatBarEdgeWidth - 1, 320), FloatBarZone::Band);
-    EXPECT_EQ(zoneAt(320 - FloatBarEdgeWidth, 320), FloatBarZone::Edge);
-    EXPECT_EQ(zoneAt(319, 320), FloatBarZone::Edge);
+    const FloatBarMetrics at96 = floatBarMetrics(96);
+    EXPECT_EQ(zoneAt(0, 320, at96), FloatBarZone::Grip);
+    EXPECT_EQ(zoneAt(FloatBarGripWidth - 1, 320, at96), FloatBarZone::Grip);
+    EXPECT_EQ(zoneAt(FloatBarGripWidth, 320, at96), FloatBarZone::Band);
+    EXPECT_EQ(zoneAt(320 - FloatBarEdgeWidth - 1, 320, at96), FloatBarZone::Band);
+    EXPECT_EQ(zoneAt(320 - FloatBarEdgeWidth, 320, at96), FloatBarZone::Edge);
+    EXPECT_EQ(zoneAt(319, 320, at96), FloatBarZone::Edge);
+    // At 150 percent the handles are 12 and 8 pixels wide.
+    const FloatBarMetrics at144 = floatBarMetrics(144);
+    EXPECT_EQ(zoneAt(11, 480, at144), FloatBarZone::Grip);
+    EXPECT_EQ(zoneAt(12, 480, at144), FloatBarZone::Band);
+    EXPECT_EQ(zoneAt(471, 480, at144), FloatBarZone::Band);
+    EXPECT_EQ(zoneAt(472, 480, at144), FloatBarZone::Edge);
 }
 
 TEST(FloatBarHandles, AMoveKeepsTheSize) {

@@ -5,6 +5,10 @@ Run from anywhere: python3 tools/images/make_images.py
 Writes into resources/kestbar/images/. Standard library only; the output is the same on
 every run, so the committed files can be checked by running the script again.
 
+Each bitmap is drawn for 100, 150 and 200 percent display scale ("name.bmp",
+"name-150.bmp", "name-200.bmp"): the shapes are drawn anew at the larger size, never
+resampled from the small picture. Frames stay whole pixels wide, so their lines are sharp.
+
 Shapes are drawn with 4 x 4 samples per pixel for smooth edges. Bitmaps are 24 bits per
 pixel on a solid background; the icon is 8 bits per pixel with a transparency mask.
 """
@@ -104,9 +108,15 @@ def glyph(pattern, x0, y0, cell=1.0):
 
 # ---------------------------------------------------------------- rendering
 
-def render(size, layers, background=None):
+def scaled_size(base, scale):
+    """The pixel size of a picture drawn base pixels wide at 100 percent: 21 -> 32 -> 42."""
+    return int(base * scale + 0.5)
+
+
+def render(size, layers, background=None, scale=1.0):
     """Paints layers of (shape, colour) over the background; returns rows of RGBA tuples.
 
+    size is in pixels; the shapes are in 100-percent units and are sampled at scale.
     Without a background the image starts transparent and the alpha channel tells how much
     of each pixel the shapes cover."""
     width, height = size
@@ -117,8 +127,8 @@ def render(size, layers, background=None):
             r = g = b = a = 0.0
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    x = px + (sx + 0.5) / SAMPLES
-                    y = py + (sy + 0.5) / SAMPLES
+                    x = (px + (sx + 0.5) / SAMPLES) / scale
+                    y = (py + (sy + 0.5) / SAMPLES) / scale
                     colour = background
                     for shape, layer_colour in layers:
                         if shape(x, y):
@@ -229,34 +239,59 @@ def magnifier(scale, ox, oy, frame, glass, handle):
     ]
 
 
-def search_icon_16():
+class Canvas:
+    """A picture of base pixels at 100 percent, drawn at percent: its pixel size, the scale
+    from 100-percent units to pixels, and helpers that keep lines on whole pixels."""
+
+    def __init__(self, base, percent):
+        self.base = base
+        self.size = scaled_size(base, percent / 100.0)
+        self.scale = self.size / base
+        self.line = max(1, round(percent / 100.0))  # a 1-pixel line at 100 percent
+
+    def px(self, pixels):
+        """A length of whole pixels, in 100-percent units."""
+        return pixels / self.scale
+
+    def render(self, layers, background=None):
+        return render((self.size, self.size), layers, background, self.scale)
+
+    def glyph(self, pattern):
+        """A pixel-font glyph centred on the canvas, each cell a whole number of pixels."""
+        cell = self.line
+        x0 = (self.size - len(pattern[0]) * cell) // 2
+        y0 = (self.size - len(pattern) * cell) // 2
+        return glyph(pattern, self.px(x0), self.px(y0), self.px(cell))
+
+
+def search_icon(percent):
+    canvas = Canvas(16, percent)
     layers = magnifier(1.0, 0.0, 0.0, (40, 62, 120), (196, 222, 248), (120, 78, 40))
     layers.append((disc(4.8, 4.6, 1.2), (240, 248, 254)))  # a glint, not pure white
-    return render((16, 16), layers, WHITE)
+    return canvas.render(layers, WHITE)
 
 
-def menu_button(face, border, glyph_colour, glass, offset):
-    size = 21
-    layers = [
-        (rect(0, 0, size, size), border),
-        (rounded_rect(1, 1, size - 1, size - 1, 2.0), face),
-    ]
+def menu_button(percent, face, border, glyph_colour, glass, offset):
+    canvas = Canvas(21, percent)
+    inset = canvas.px(canvas.line)
+    far = canvas.px(canvas.size - canvas.line)
+    layers = [(rounded_rect(inset, inset, far, far, 2.0), face)]
     layers += magnifier(0.85, 3.0 + offset, 2.6 + offset, glyph_colour, glass, glyph_colour)
     # A small down arrow at the lower left tells that the button opens a menu.
     layers.append((polygon([(2.5 + offset, 14.5 + offset), (7.5 + offset, 14.5 + offset),
                             (5.0 + offset, 17.5 + offset)]), glyph_colour))
-    return render((size, size), layers, border)
+    return canvas.render(layers, border)
 
 
-def refresh_13():
+def refresh(percent):
     green = (34, 139, 64)
-    return render((13, 13), [
+    return Canvas(13, percent).render([
         (arc(6.5, 6.5, 5.3, 3.4, 100, 380), green),
         (polygon([(7.0, 0.2), (11.8, 1.6), (8.2, 5.4)]), green),
     ], WHITE)
 
 
-def settings_13():
+def settings(percent):
     steel = (84, 94, 116)
     layers = [(disc(6.5, 6.5, 4.3), steel)]
     for k in range(8):
@@ -265,7 +300,7 @@ def settings_13():
         x1, y1 = 6.5 + 5.9 * math.cos(angle), 6.5 + 5.9 * math.sin(angle)
         layers.append((segment(x0, y0, x1, y1, 1.1), steel))
     layers.append((disc(6.5, 6.5, 1.7), WHITE))
-    return render((13, 13), layers, WHITE)
+    return Canvas(13, percent).render(layers, WHITE)
 
 
 QUESTION = [
@@ -288,24 +323,26 @@ INFO = [
 ]
 
 
-def help_13():
-    return render((13, 13), [
+def help_mark(percent):
+    canvas = Canvas(13, percent)
+    return canvas.render([
         (disc(6.5, 6.5, 6.3), (36, 96, 196)),
-        (glyph(QUESTION, 4.0, 3.0), WHITE),
+        (canvas.glyph(QUESTION), WHITE),
     ], WHITE)
 
 
-def about_13():
-    return render((13, 13), [
+def about_mark(percent):
+    canvas = Canvas(13, percent)
+    return canvas.render([
         (disc(6.5, 6.5, 6.3), (24, 132, 160)),
-        (glyph(INFO, 6.0, 3.0), WHITE),
+        (canvas.glyph(INFO), WHITE),
     ], WHITE)
 
 
-def web_13():
+def web_mark(percent):
     sea = (52, 124, 208)
     line = (214, 232, 250)
-    return render((13, 13), [
+    return Canvas(13, percent).render([
         (disc(6.5, 6.5, 6.2), sea),
         (both(disc(6.5, 6.5, 6.2), lambda x, y: abs(((x - 6.5) / 2.6) ** 2 + ((y - 6.5) / 6.2) ** 2 - 1.0) < 0.22), line),
         (both(disc(6.5, 6.5, 6.2), rect(0, 6.0, 13, 7.0)), line),
@@ -327,20 +364,26 @@ def product_icon(size):
 def main():
     os.makedirs(OUT_DIR, exist_ok=True)
 
-    def out(name):
-        return os.path.join(OUT_DIR, name)
+    def out(name, percent):
+        suffix = "" if percent == 100 else "-%d" % percent
+        return os.path.join(OUT_DIR, name + suffix + ".bmp")
 
-    write_bmp24(out("search.bmp"), search_icon_16())
-    write_bmp24(out("myimageu.bmp"), menu_button((236, 236, 236), (150, 150, 150), (40, 62, 120), (196, 222, 248), 0))
-    write_bmp24(out("myimaged.bmp"), menu_button((196, 196, 200), (96, 96, 104), (24, 40, 90), (170, 200, 236), 1))
-    write_bmp24(out("myimagef.bmp"), menu_button((206, 228, 252), (60, 122, 204), (24, 56, 140), (232, 244, 255), 0))
-    write_bmp24(out("myimagex.bmp"), menu_button((240, 240, 240), (190, 190, 190), (168, 168, 168), (228, 228, 228), 0))
-    write_bmp24(out("refresh.bmp"), refresh_13())
-    write_bmp24(out("settings.bmp"), settings_13())
-    write_bmp24(out("help.bmp"), help_13())
-    write_bmp24(out("about.bmp"), about_13())
-    write_bmp24(out("web.bmp"), web_13())
-    write_ico(out("kestrune.ico"), [product_icon(32), product_icon(21), product_icon(16)])
+    for percent in (100, 150, 200):
+        write_bmp24(out("search", percent), search_icon(percent))
+        write_bmp24(out("myimageu", percent), menu_button(percent, (236, 236, 236), (150, 150, 150), (40, 62, 120),
+                                                          (196, 222, 248), 0))
+        write_bmp24(out("myimaged", percent), menu_button(percent, (196, 196, 200), (96, 96, 104), (24, 40, 90),
+                                                          (170, 200, 236), 1))
+        write_bmp24(out("myimagef", percent), menu_button(percent, (206, 228, 252), (60, 122, 204), (24, 56, 140),
+                                                          (232, 244, 255), 0))
+        write_bmp24(out("myimagex", percent), menu_button(percent, (240, 240, 240), (190, 190, 190), (168, 168, 168),
+                                                          (228, 228, 228), 0))
+        write_bmp24(out("refresh", percent), refresh(percent))
+        write_bmp24(out("settings", percent), settings(percent))
+        write_bmp24(out("help", percent), help_mark(percent))
+        write_bmp24(out("about", percent), about_mark(percent))
+        write_bmp24(out("web", percent), web_mark(percent))
+    write_ico(os.path.join(OUT_DIR, "kestrune.ico"), [product_icon(32), product_icon(21), product_icon(16)])
 
 
 if __name__ == "__main__":

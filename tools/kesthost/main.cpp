@@ -67,17 +67,25 @@ HRESULT moduleCanUnload() {
     return canUnload ? canUnload() : E_FAIL;
 }
 
-// Like the taskbar, the host moves the focus on when the band gives it back.
-class HostFocus : public HostSiteEvents {
+// Like the taskbar, the host moves the focus on when the band gives it back, and sizes the
+// band anew when it says that its sizes changed.
+class HostEvents : public HostSiteEvents {
 public:
-    explicit HostFocus(HWND nextFocus) noexcept : nextFocus_(nextFocus) {}
+    HostEvents(CHostStrip& strip, const CHostedBand& band) noexcept : strip_(strip), band_(band) {}
     void OnBandFocusChange(bool focused) override {
         report("band reports focus %s", focused ? "gained" : "given back");
-        if (!focused && nextFocus_) SetFocus(nextFocus_);
+        if (!focused && strip_.startButton()) SetFocus(strip_.startButton());
+    }
+    void OnBandInfoChanged() override {
+        DESKBANDINFO info{};
+        const HRESULT result = band_.bandInfo(DBIF_VIEWMODE_NORMAL, info);
+        report("band info changed: minimum %ld x %ld", info.ptMinSize.x, info.ptMinSize.y);
+        if (SUCCEEDED(result) && info.ptMinSize.y > 0) strip_.placeBand(band_.window(), info.ptMinSize.y);
     }
 
 private:
-    HWND nextFocus_;
+    CHostStrip& strip_;
+    const CHostedBand& band_;
 };
 
 int runHost(int seconds) {
@@ -87,7 +95,6 @@ int runHost(int seconds) {
         report("cannot create the strip window");
         return 2;
     }
-    HostFocus focus(strip.startButton());
     int exitCode = 0;
     {
         ComPtr<IUnknown> object;
@@ -99,7 +106,8 @@ int runHost(int seconds) {
         }
         report("band created");
         CHostedBand band;
-        result = band.open(object.get(), strip.hwnd(), &focus);
+        HostEvents events(strip, band);
+        result = band.open(object.get(), strip.hwnd(), &events);
         object.reset();
         if (result == E_NOINTERFACE) {
             report("the band lacks IDeskBand, IObjectWithSite or IInputObject");

@@ -1,0 +1,328 @@
+// The band and the floating bar at 100 and at 150 percent display scale. Wine 8 takes the DPI
+// from LogPixels under HKCU\Control Panel\Desktop (else under HKLM\System\CurrentControlSet
+// \Hardware Profiles\Current\Software\Fonts) once, when a process starts: the 144 DPI cases
+// run in fresh processes, this program again (the DpiChild tests) or kestfloat.exe.
+#include "FakeBandSite.h"
+#include "FloatBarIdentity.h"
+#include "FloatBarPlacement.h"
+#include "SimpleBarDlg.h"
+#include "deskband/CKestDeskBand.h"
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace kest::test {
+namespace {
+
+constexpr wchar_t ReportVariable[] = L"KEST_DPI_REPORT";
+
+bool waitFor(const std::function<bool()>& condition, DWORD milliseconds = 60000) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        pumpMessages();
+        Sleep(10);
+    }
+    return true;
+}
+
+// LogPixels of the current user for the length of a test; the old value (or none) is put back
+// however the test ends.
+class LogPixelsSetting {
+public:
+    explicit LogPixelsSetting(DWORD dpi) {
+        DWORD size = sizeof(old_);
+        had_ = RegGetValueW(HKEY_CURRENT_USER, Key, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+               ERROR_SUCCESS;
+        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, Key, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi)) == ERROR_SUCCESS;
+    }
+    ~LogPixelsSetting() {
+        if (had_)
+            RegSetKeyValueW(HKEY_CURRENT_USER, Key, L"LogPixels", REG_DWORD, &old_, sizeof(old_));
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"LogPixels");
+    }
+    LogPixelsSetting(const LogPixelsSetting&) = delete;
+    LogPixelsSetting& operator=(const LogPixelsSetting&) = delete;
+    bool set() const noexcept { return set_; }
+
+private:
+    static constexpr const wchar_t* Key = L"Control Panel\\Desktop";
+    DWORD old_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+// A program of its own; still running at the end, it is ended.
+class ChildProgram {
+public:
+    bool start(std::wstring commandLine) {
+        STARTUPINFOW startup{sizeof(startup)};
+        PROCESS_INFORMATION process{};
+        commandLine.push_back(L'\0');
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process))
+            return false;
+        CloseHandle(process.hThread);
+        process_.reset(process.hProcess);
+        return true;
+    }
+    // The exit code, or STILL_ACTIVE after the time limit.
+    DWORD waitForExit(DWORD milliseconds) {
+        DWORD code = STILL_ACTIVE;
+        if (process_ && WaitForSingleObject(process_.get(), milliseconds) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
+    ~ChildProgram() {
+        if (process_ && waitForExit(0) == STILL_ACTIVE) {
+            TerminateProcess(process_.get(), 1);
+            WaitForSingleObject(process_.get(), 10000);
+        }
+    }
+
+private:
+    UniqueKernelHandle process_;
+};
+
+std::wstring programFile(const wchar_t* name) {
+    std::wstring path = L"Z:";
+    for (char c : std::string(KEST_OUTPUT_DIR)) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path + L"\\" + name;
+}
+
+std::wstring ownFile() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+struct BandSizes {
+    int reportedHeight = 0;  // GetBandInfo's minimum height
+    int button = 0;          // the menu button's width, which is its image's
+    int icon = 0;            // the idle edit field's icon
+};
+
+// The band as the taskbar hosts it, on a fake site whose window is parent, its bar loaded.
+class SitedBand {
+public:
+    explicit SitedBand(HWND parent) : band_(new CKestDeskBand()), site_(new FakeBandSite(parent)) {
+        if (FAILED(band_->SetSite(static_cast<IOleWindow*>(site_)))) return;
+        pumpMessages();
+        band_->ShowDW(TRUE);
+        HWND window = nullptr;
+        band_->GetWindow(&window);
+        SetWindowPos(window, nullptr, 0, 0, 400, 22, SWP_NOZORDER | SWP_NOACTIVATE);
+        ready_ = waitFor([this] { return band_->bar() && band_->bar()->hwnd() && !band_->bar()->busy(); });
+        pumpMessages();
+    }
+    ~SitedBand() {
+        band_->CloseDW(0);
+        band_->SetSite(nullptr);
+        band_->Release();
+        site_->Release();
+        pumpMessages();
+    }
+    SitedBand(const SitedBand&) = delete;
+    SitedBand& operator=(const SitedBand&) = delete;
+
+    bool ready() const noexcept { return ready_; }
+    CKestDeskBand& band() const noexcept { return *band_; }
+    FakeBandSite& site() const noexcept { return *site_; }
+
+    BandSizes sizes() const {
+        BandSizes sizes;
+        DESKBANDINFO info{};
+        info.dwMask = DBIM_MINSIZE;
+        band_->GetBandInfo(7, DBIF_VIEWMODE_NORMAL, &info);
+        sizes.reportedHeight = info.ptMinSize.y;
+        RECT button{};
+        GetWindowRect(band_->bar()->menuButton().hwnd(), &button);
+        sizes.button = button.right - button.left;
+        // The field paints its icon while another window has the focus.
+        SetFocus(nullptr);
+        HWND edit = band_->bar()->searchBox().editWindow();
+        RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        sizes.icon = band_->bar()->searchBox().edit().iconSize().cx;
+        return sizes;
+    }
+
+private:
+    CKestDeskBand* band_;
+    FakeBandSite* site_;
+    bool ready_ = false;
+};
+
+BandSizes sizesOfNewBand() {
+    HostStrip strip(800, 60);
+    SitedBand band(strip.hwnd());
+    EXPECT_TRUE(band.ready());
+    return band.ready() ? band.sizes() : BandSizes{};
+}
+
+// Sends WM_DPICHANGED_AFTERPARENT to window and its descendants, children first.
+void sendDpiChangedAfterParent(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        sendDpiChangedAfterParent(child);
+    SendMessageW(window, WM_DPICHANGED_AFTERPARENT, 0, 0);
+}
+
+// Client heights: Wine maps the window rectangles of a window made at another DPI.
+LONG clientHeight(HWND window) {
+    RECT bounds{};
+    GetClientRect(window, &bounds);
+    return bounds.bottom - bounds.top;
+}
+
+bool inChildProcess() { return GetEnvironmentVariableW(ReportVariable, nullptr, 0) > 0; }
+
+// Runs in the process the BandScalesWithLogPixels test starts at 144 DPI.
+TEST(DpiChild, ReportsTheBandsSizes) {
+    if (!inChildProcess()) GTEST_SKIP() << "runs in the process started at 144 DPI";
+    const BandSizes sizes = sizesOfNewBand();
+    wchar_t path[MAX_PATH] = L"";
+    GetEnvironmentVariableW(ReportVariable, path, MAX_PATH);
+    FILE* report = _wfopen(path, L"w");
+    ASSERT_NE(report, nullptr);
+    std::fprintf(report, "%d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon);
+    std::fclose(report);
+}
+
+// The band made at 96 DPI moves under a top-level window at 144 DPI. Wine gives a window the
+// DPI of the thread context it was made in and keeps it: a DPI-unaware strip shows at 96 DPI,
+// a per-monitor aware one at the system's 144.
+TEST(DpiChild, BandFollowsAChangeOfDpiAndTellsItsSite) {
+    if (!inChildProcess()) GTEST_SKIP() << "runs in the process started at 144 DPI";
+    using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+    ASSERT_NE(setContext, nullptr);
+    // The whole test runs per-monitor aware, so that Wine maps no coordinates between the
+    // windows' DPI and the thread's.
+    struct ContextRestore {
+        SetContext set;
+        DPI_AWARENESS_CONTEXT previous;
+        ~ContextRestore() { set(previous); }
+    } restore{setContext, setContext(DPI_AWARENESS_CONTEXT_UNAWARE)};
+    HostStrip unawareStrip(800, 60);
+    setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    HostStrip awareStrip(800, 60);
+    ASSERT_EQ(TopLevelDpi(unawareStrip.hwnd()), 96u);
+    ASSERT_EQ(TopLevelDpi(awareStrip.hwnd()), 144u);
+
+    SitedBand band(unawareStrip.hwnd());
+    ASSERT_TRUE(band.ready());
+    const BandSizes before = band.sizes();
+    EXPECT_EQ(before.reportedHeight, 22);
+    EXPECT_EQ(before.button, 21);
+    HWND bandWindow = nullptr;
+    band.band().GetWindow(&bandWindow);
+    const int barHeightBefore = static_cast<int>(clientHeight(band.band().bar()->hwnd()));
+
+    SetParent(bandWindow, awareStrip.hwnd());
+    // Wine 8 never sends WM_DPICHANGED_AFTERPARENT; the system sends it to each child window,
+    // the bar and its controls before the band window.
+    HWND bar = band.band().bar()->hwnd();
+    sendDpiChangedAfterParent(bar);
+    EXPECT_EQ(static_cast<int>(clientHeight(bar)), MulDiv(barHeightBefore, 144, 96)) << "the bar scaled its height";
+    EXPECT_EQ(band.site().bandInfoChanges, 0) << "the band window has not heard of the change yet";
+    // Wine maps the sizes between the reparented band window and the windows below it, which
+    // keep the DPI they were made at; so the band window's own height is not compared.
+    SendMessageW(bandWindow, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    pumpMessages();
+
+    EXPECT_EQ(band.site().bandInfoChanges, 1);
+    EXPECT_EQ(band.site().bandInfoChangedId, 7);
+    const BandSizes after = band.sizes();
+    EXPECT_EQ(after.reportedHeight, 33);
+    EXPECT_EQ(after.button, 32);
+    EXPECT_EQ(after.icon, 24);
+
+    // A second notice at the same DPI changes nothing and tells the site nothing.
+    sendDpiChangedAfterParent(bandWindow);
+    EXPECT_EQ(band.site().bandInfoChanges, 1);
+}
+
+TEST(Dpi, BandScalesWithLogPixels) {
+    if (inChildProcess()) GTEST_SKIP() << "runs in the first process";
+    ASSERT_EQ(WindowDpi(nullptr), 96u) << "the test prefix runs at 96 DPI";
+    const BandSizes at96 = sizesOfNewBand();
+    EXPECT_EQ(at96.reportedHeight, 22);
+    EXPECT_EQ(at96.button, 21);
+    EXPECT_EQ(at96.icon, 16);
+
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
+    DeleteFileW(reportPath.c_str());
+    DWORD code = STILL_ACTIVE;
+    {
+        LogPixelsSetting setting(144);
+        ASSERT_TRUE(setting.set());
+        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
+        ChildProgram child;
+        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=DpiChild.*");
+        SetEnvironmentVariableW(ReportVariable, nullptr);
+        ASSERT_TRUE(started);
+        code = child.waitForExit(180000);
+    }
+    EXPECT_EQ(code, 0u) << "the tests at 144 DPI passed";
+    BandSizes at144;
+    FILE* report = _wfopen(reportPath.c_str(), L"r");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(std::fscanf(report, "%d %d %d", &at144.reportedHeight, &at144.button, &at144.icon), 3);
+    std::fclose(report);
+    DeleteFileW(reportPath.c_str());
+    EXPECT_EQ(at144.reportedHeight, 33);
+    EXPECT_EQ(at144.button, 32);
+    EXPECT_EQ(at144.icon, 24);
+}
+
+struct StripSizes {
+    int height = 0;
+    int grip = 0;  // from the strip's left edge to the band
+};
+
+// kestfloat.exe started now, measured once its band has loaded, then closed.
+StripSizes floatingStrip() {
+    StripSizes sizes;
+    ChildProgram program;
+    EXPECT_TRUE(program.start(L"\"" + programFile(L"kestfloat.exe") + L"\""));
+    HWND strip = nullptr, band = nullptr;
+    const bool shown = waitFor([&] {
+        strip = FindWindowW(FloatBarWindowClass, nullptr);
+        band = strip ? GetWindow(strip, GW_CHILD) : nullptr;
+        HWND bar = band ? GetWindow(band, GW_CHILD) : nullptr;
+        return strip && IsWindowVisible(strip) && bar;
+    });
+    EXPECT_TRUE(shown);
+    if (!shown) return sizes;
+    RECT stripRect{}, bandRect{};
+    GetWindowRect(strip, &stripRect);
+    GetWindowRect(band, &bandRect);
+    sizes.height = stripRect.bottom - stripRect.top;
+    sizes.grip = bandRect.left - stripRect.left;
+    PostMessageW(strip, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(30000), 0u);
+    return sizes;
+}
+
+TEST(Dpi, FloatingBarStripScalesWithLogPixels) {
+    if (inChildProcess()) GTEST_SKIP() << "runs in the first process";
+    const StripSizes at96 = floatingStrip();
+    StripSizes at144;
+    {
+        LogPixelsSetting setting(144);
+        ASSERT_TRUE(setting.set());
+        at144 = floatingStrip();
+    }
+    EXPECT_EQ(at96.grip, FloatBarGripWidth);
+    EXPECT_EQ(at144.grip, 12);
+    ASSERT_GT(at96.height, 0);
+    // The strip is as high as the band's bar, which the dialog font scales: half as high again.
+    EXPECT_NEAR(at144.height, at96.height * 3 / 2, 2) << at96.height << " at 96 DPI";
+}
+
+}  // namespace
+}  // namespace kest::test
