@@ -102,6 +102,8 @@ struct BandSizes {
     int reportedHeight = 0;  // GetBandInfo's minimum height
     int button = 0;          // the menu button's width, which is its image's
     int icon = 0;            // the idle edit field's icon
+    int listIcon = 0;        // the program icons in the list
+    int listItem = 0;        // the list's item height
 };
 
 // The band as the taskbar hosts it, on a fake site whose window is parent, its bar loaded.
@@ -145,6 +147,9 @@ public:
         HWND edit = band_->bar()->searchBox().editWindow();
         RedrawWindow(edit, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         sizes.icon = band_->bar()->searchBox().edit().iconSize().cx;
+        CEnterKeyComboBox& box = band_->bar()->searchBox();
+        sizes.listIcon = box.programIcons() ? box.programIcons()->iconSize() : 0;
+        sizes.listItem = static_cast<int>(box.send(CB_GETITEMHEIGHT, 0));
         return sizes;
     }
 
@@ -185,7 +190,8 @@ TEST(DpiChild, ReportsTheBandsSizes) {
     GetEnvironmentVariableW(ReportVariable, path, MAX_PATH);
     FILE* report = _wfopen(path, L"w");
     ASSERT_NE(report, nullptr);
-    std::fprintf(report, "%d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon);
+    std::fprintf(report, "%d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon, sizes.listIcon,
+                 sizes.listItem);
     std::fclose(report);
 }
 
@@ -238,6 +244,8 @@ TEST(DpiChild, BandFollowsAChangeOfDpiAndTellsItsSite) {
     EXPECT_EQ(after.reportedHeight, 33);
     EXPECT_EQ(after.button, 32);
     EXPECT_EQ(after.icon, 24);
+    EXPECT_EQ(after.listIcon, 24);
+    EXPECT_GE(after.listItem, 26) << "an icon and a pixel above and below";
 
     // A second notice at the same DPI changes nothing and tells the site nothing.
     sendDpiChangedAfterParent(bandWindow);
@@ -251,6 +259,8 @@ TEST(Dpi, BandScalesWithLogPixels) {
     EXPECT_EQ(at96.reportedHeight, 22);
     EXPECT_EQ(at96.button, 21);
     EXPECT_EQ(at96.icon, 16);
+    EXPECT_EQ(at96.listIcon, 16);
+    EXPECT_GE(at96.listItem, 18);
 
     wchar_t folder[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, folder);
@@ -271,12 +281,17 @@ TEST(Dpi, BandScalesWithLogPixels) {
     BandSizes at144;
     FILE* report = _wfopen(reportPath.c_str(), L"r");
     ASSERT_NE(report, nullptr);
-    EXPECT_EQ(std::fscanf(report, "%d %d %d", &at144.reportedHeight, &at144.button, &at144.icon), 3);
+    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d", &at144.reportedHeight, &at144.button, &at144.icon,
+                          &at144.listIcon, &at144.listItem),
+              5);
     std::fclose(report);
     DeleteFileW(reportPath.c_str());
     EXPECT_EQ(at144.reportedHeight, 33);
     EXPECT_EQ(at144.button, 32);
     EXPECT_EQ(at144.icon, 24);
+    EXPECT_EQ(at144.listIcon, 24);
+    EXPECT_GE(at144.listItem, 26);
+    EXPECT_LT(at96.listItem, at144.listItem);
 }
 
 struct StripSizes {
