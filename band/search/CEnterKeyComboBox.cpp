@@ -137,6 +137,12 @@ LRESULT CEnterKeyComboBox::OnDpiChangedAfterParent(WPARAM, LPARAM) {
     return 0;
 }
 
+LRESULT CEnterKeyComboBox::OnSetFont(WPARAM font, LPARAM redraw) {
+    const LRESULT result = callPrevious(WM_SETFONT, font, redraw);
+    fitListToDpi();
+    return result;
+}
+
 LRESULT CEnterKeyComboBox::OnIconsArrived(WPARAM, LPARAM) {
     if (HWND list = listWindow(); list && listUpdates_ == 0) InvalidateRect(list, nullptr, FALSE);
     return 0;

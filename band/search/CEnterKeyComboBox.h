@@ -19,6 +19,7 @@ class CEnterKeyComboBox : public CSubclassedWindow {
         KEST_ON_MESSAGE(WM_DRAWITEM, OnDrawItem)
         KEST_ON_MESSAGE(WM_DELETEITEM, OnDeleteItem)
         KEST_ON_MESSAGE(WM_DPICHANGED_AFTERPARENT, OnDpiChangedAfterParent)
+        KEST_ON_MESSAGE(WM_SETFONT, OnSetFont)
         KEST_ON_MESSAGE(IconsArrivedMessage, OnIconsArrived)
     KEST_END_MESSAGE_TABLE()
 
@@ -68,6 +69,8 @@ private:
     LRESULT OnDrawItem(WPARAM, LPARAM item);
     LRESULT OnDeleteItem(WPARAM, LPARAM) { return TRUE; }
     LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM);
+    // The items of an owner-drawn list keep their height through a new font: it is fitted anew.
+    LRESULT OnSetFont(WPARAM font, LPARAM redraw);
     LRESULT OnIconsArrived(WPARAM, LPARAM);
     // The icon the item shows now: its program's, or the generic one until that arrives.
     HICON itemIcon(const DRAWITEMSTRUCT& item, const std::wstring& text);
