@@ -3,6 +3,7 @@
 #include "ComObject.h"
 #include "ComPtr.h"
 #include "IndexLoader.h"
+#include "ModuleThread.h"
 #include "PackagedApps.h"
 #include "StartMenuScanner.h"
 #include <commctrl.h>
@@ -37,7 +38,7 @@ bool CIndexKeeper::load(Request request) {
     loading_ = true;
     // A running thread keeps the module loaded until it has ended.
     LiveObjectCount::increment();
-    thread_.reset(CreateThread(nullptr, 0, run, this, 0, nullptr));
+    thread_.reset(CreateModuleThread(run, this));
     if (!thread_) {
         LiveObjectCount::decrement();
         loading_ = false;
@@ -81,7 +82,7 @@ DWORD WINAPI CIndexKeeper::run(void* parameter) {
         keeper->loadAndFollow();
     }
     LiveObjectCount::decrement();
-    return 0;
+    ExitModuleThread(0);
 }
 
 void CIndexKeeper::loadAndFollow() {

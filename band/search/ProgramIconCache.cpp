@@ -1,6 +1,7 @@
 #include "ProgramIconCache.h"
 #include "ComObject.h"
 #include "ComPtr.h"
+#include "ModuleThread.h"
 #include "UniqueHandle.h"
 #include <atomic>
 #include <deque>
@@ -193,7 +194,7 @@ void ProgramIconCache::startThread() {
     // The thread keeps the state, and the module, for as long as it runs.
     auto* threadState = new std::shared_ptr<State>(state_);
     LiveObjectCount::increment();
-    UniqueKernelHandle thread(CreateThread(nullptr, 0, run, threadState, 0, nullptr));
+    UniqueKernelHandle thread(CreateModuleThread(run, threadState));
     if (!thread) {
         LiveObjectCount::decrement();
         delete threadState;
@@ -230,7 +231,7 @@ DWORD WINAPI ProgramIconCache::run(void* parameter) {
         }
     }
     LiveObjectCount::decrement();
-    return 0;
+    ExitModuleThread(0);
 }
 
 }  // namespace kest

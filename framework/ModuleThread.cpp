@@ -1,0 +1,28 @@
+#include "ModuleThread.h"
+
+namespace kest {
+
+namespace {
+
+HMODULE thisModule(DWORD flags) noexcept {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | flags,
+                       reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&CreateModuleThread)), &module);
+    return module;
+}
+
+}  // namespace
+
+HANDLE CreateModuleThread(LPTHREAD_START_ROUTINE routine, void* parameter) noexcept {
+    HMODULE module = thisModule(0);
+    HANDLE thread = CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
+    if (!thread && module) FreeLibrary(module);
+    return thread;
+}
+
+void ExitModuleThread(DWORD code) noexcept {
+    if (HMODULE module = thisModule(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) FreeLibraryAndExitThread(module, code);
+    ExitThread(code);
+}
+
+}  // namespace kest
