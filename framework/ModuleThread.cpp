@@ -1,4 +1,5 @@
 #include "ModuleThread.h"
+#include "ComObject.h"
 
 namespace kest {
 
@@ -14,13 +15,18 @@ HMODULE thisModule(DWORD flags) noexcept {
 }  // namespace
 
 HANDLE CreateModuleThread(LPTHREAD_START_ROUTINE routine, void* parameter) noexcept {
+    LiveObjectCount::increment();
     HMODULE module = thisModule(0);
     HANDLE thread = CreateThread(nullptr, 0, routine, parameter, 0, nullptr);
-    if (!thread && module) FreeLibrary(module);
+    if (!thread) {
+        if (module) FreeLibrary(module);
+        LiveObjectCount::decrement();
+    }
     return thread;
 }
 
 void ExitModuleThread(DWORD code) noexcept {
+    LiveObjectCount::decrement();
     if (HMODULE module = thisModule(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) FreeLibraryAndExitThread(module, code);
     ExitThread(code);
 }

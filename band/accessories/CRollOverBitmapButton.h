@@ -28,9 +28,9 @@ class CRollOverBitmapButton : public CSubclassedWindow {
 
 public:
     // Attaches to the button controlId of dialog, loads the images named by the button's
-    // text from the band module, made for the button's DPI, and sizes the button to the up image. False when there is
-    // no such button, it is already bound, or the up image is missing (the button is then
-    // attached and paints its face colour).
+    // text from the band module, made for the button's DPI, and sizes the button to the up
+    // image. False when there is no such button, it is already bound, or the up image is
+    // missing (the button is then attached and paints its face colour).
     bool bind(HWND dialog, int controlId);
 
     // Takes the images made for the button's DPI now and sizes the button to them, when that

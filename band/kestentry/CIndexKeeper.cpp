@@ -1,6 +1,5 @@
 #include "CIndexKeeper.h"
 #include "CFolderWatch.h"
-#include "ComObject.h"
 #include "ComPtr.h"
 #include "IndexLoader.h"
 #include "ModuleThread.h"
@@ -36,11 +35,8 @@ bool CIndexKeeper::load(Request request) {
     if (!stopEvent_) return false;
     request_ = std::move(request);
     loading_ = true;
-    // A running thread keeps the module loaded until it has ended.
-    LiveObjectCount::increment();
     thread_.reset(CreateModuleThread(run, this));
     if (!thread_) {
-        LiveObjectCount::decrement();
         loading_ = false;
         return false;
     }
@@ -81,7 +77,6 @@ DWORD WINAPI CIndexKeeper::run(void* parameter) {
         ComInitialization com(COINIT_APARTMENTTHREADED);
         keeper->loadAndFollow();
     }
-    LiveObjectCount::decrement();
     ExitModuleThread(0);
 }
 

@@ -1,4 +1,5 @@
 #include "CEnterKeyComboBox.h"
+#include "WindowText.h"
 #include <algorithm>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -114,10 +115,13 @@ LRESULT CEnterKeyComboBox::OnCommand(WPARAM codeAndId, LPARAM control) {
 void CEnterKeyComboBox::fitListToDpi() {
     if (!hwnd_) return;
     const UINT dpi = TopLevelDpi(hwnd_);
-    const int iconSize = ScaleForDpi(16, dpi);
+    const int iconSize = ScaleForDpi(ListIconSize, dpi);
     if (!icons_) icons_ = std::make_unique<ProgramIconCache>(hwnd_, IconsArrivedMessage);
-    icons_->setIconSize(iconSize);
-    genericIcon_.reset(loadGenericIcon(iconSize));
+    if (dpi != listDpi_ || !genericIcon_) {
+        listDpi_ = dpi;
+        icons_->setIconSize(iconSize);
+        genericIcon_.reset(loadGenericIcon(iconSize));
+    }
     // As tall as the icon with a pixel above and below, or as the text if that is taller.
     int textHeight = 0;
     if (HDC dc = GetDC(hwnd_)) {
@@ -149,7 +153,6 @@ LRESULT CEnterKeyComboBox::OnIconsArrived(WPARAM, LPARAM) {
 }
 
 HICON CEnterKeyComboBox::itemIcon(const DRAWITEMSTRUCT& item, const std::wstring& text) {
-    if (!icons_) fitListToDpi();
     const auto* entry = reinterpret_cast<const ShortcutEntry*>(item.itemData);
     HICON icon = icons_ ? icons_->find(entry ? iconSourceFor(*entry) : iconSourceForText(text)) : nullptr;
     return icon ? icon : genericIcon_.get();
@@ -161,14 +164,10 @@ LRESULT CEnterKeyComboBox::OnDrawItem(WPARAM, LPARAM parameter) {
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(parameter);
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    HWND list = listWindow();
-    if (item.itemID != static_cast<UINT>(-1) && list) {
-        std::wstring text(static_cast<size_t>(std::max<LRESULT>(0, SendMessageW(list, LB_GETTEXTLEN, item.itemID, 0))), L'\0');
-        if (!text.empty())
-            text.resize(static_cast<size_t>(std::max<LRESULT>(
-                0, SendMessageW(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data())))));
-        const UINT dpi = TopLevelDpi(hwnd_);
-        const int iconSize = icons_ ? icons_->iconSize() : ScaleForDpi(16, dpi);
+    if (item.itemID != static_cast<UINT>(-1)) {
+        const std::wstring text = listItemText(hwnd_, static_cast<LRESULT>(item.itemID));
+        const UINT dpi = listDpi_ ? listDpi_ : DefaultDpi;
+        const int iconSize = ScaleForDpi(ListIconSize, dpi);
         const int margin = ScaleForDpi(2, dpi);
         RECT bounds = item.rcItem;
         const int height = bounds.bottom - bounds.top;

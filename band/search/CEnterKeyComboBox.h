@@ -41,7 +41,8 @@ public:
     static constexpr UINT IconsArrivedMessage = WM_APP + 0x43;
 
     void setHost(SearchBoxHost* host) noexcept;
-    // Sizes the list's icons and items for the DPI the box is shown at; again on a change.
+    // Sizes the list's icons and items for the DPI the box is shown at, and its items for its
+    // font; again on a change of either.
     void fitListToDpi();
     ProgramIconCache* programIcons() noexcept { return icons_.get(); }
     CEnterKeyEdit& edit() noexcept { return edit_; }
@@ -78,6 +79,9 @@ private:
     CEnterKeyEdit edit_;
     SearchBoxHost* host_ = nullptr;
     mutable int listUpdates_ = 0;
+    // The list's program icons are this wide at 96 DPI.
+    static constexpr int ListIconSize = 16;
+    UINT listDpi_ = 0;  // what the list's icons and items are fitted to
     std::unique_ptr<ProgramIconCache> icons_;
     UniqueHIcon genericIcon_;
 };

@@ -1,5 +1,4 @@
 #include "ProgramIconCache.h"
-#include "ComObject.h"
 #include "ComPtr.h"
 #include "ModuleThread.h"
 #include "UniqueHandle.h"
@@ -193,10 +192,8 @@ size_t ProgramIconCache::pendingCount() const {
 void ProgramIconCache::startThread() {
     // The thread keeps the state, and the module, for as long as it runs.
     auto* threadState = new std::shared_ptr<State>(state_);
-    LiveObjectCount::increment();
     UniqueKernelHandle thread(CreateModuleThread(run, threadState));
     if (!thread) {
-        LiveObjectCount::decrement();
         delete threadState;
         return;
     }
@@ -230,7 +227,6 @@ DWORD WINAPI ProgramIconCache::run(void* parameter) {
             if (size == state.size) state.queued.erase(keyOf(source));
         }
     }
-    LiveObjectCount::decrement();
     ExitModuleThread(0);
 }
 

@@ -1,4 +1,5 @@
 #include "IndexTestSupport.h"
+#include "FileBytes.h"
 #include "kestentry/ShortcutFiles.h"
 #include <shellapi.h>
 #include <atomic>
@@ -72,14 +73,7 @@ bool writeUrlFile(const std::wstring& path, const std::wstring& url) {
 }
 
 bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(extendedLengthPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return kesttest::writeFileBytes(extendedLengthPath(path), bytes);
 }
 
 std::string readBytes(const std::wstring& path) {

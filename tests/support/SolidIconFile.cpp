@@ -1,15 +1,15 @@
 #include "SolidIconFile.h"
+#include "FileBytes.h"
 #include <cstdint>
-#include <vector>
 
 namespace kesttest {
 
 bool writeSolidIconFile(const std::wstring& path, COLORREF color) {
     constexpr int Side = 16;
     constexpr uint32_t ImageBytes = sizeof(BITMAPINFOHEADER) + Side * Side * 4 + Side * 4;  // colours, then the mask
-    std::vector<uint8_t> bytes;
+    std::string bytes;
     const auto put = [&bytes](uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>(value >> (8 * i)));
     };
     put(0, 2), put(1, 2), put(1, 2);                             // icon directory: one image
     put(Side, 1), put(Side, 1), put(0, 1), put(0, 1);            // its entry
@@ -19,13 +19,7 @@ bool writeSolidIconFile(const std::wstring& path, COLORREF color) {
     const uint32_t pixel = 0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
     for (int i = 0; i < Side * Side; ++i) put(pixel, 4);
     for (int i = 0; i < Side; ++i) put(0, 4);                    // the mask: every pixel shown
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return writeFileBytes(path, bytes);
 }
 
 }  // namespace kesttest
