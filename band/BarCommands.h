@@ -22,6 +22,11 @@ constexpr UINT HotKeyFreedCommandId = 3010;
 // with the "runas" verb; Ctrl+Shift+E opens the item's folder in Explorer.
 constexpr UINT RunAsAdministratorCommandId = 3011;
 constexpr UINT OpenItemFolderCommandId = 3012;
+// The Matching submenu's fourth mode.
+constexpr UINT MatchBestCommandId = 3013;
+// Posted by a band that saved the launch history or the learned picks to the notification
+// windows of the other bands, which read the files again off their window thread.
+constexpr UINT BandFilesSavedCommandId = 3014;
 // LaunchCommandId (32776) is declared with the edit field that posts it.
 
 constexpr int HotKeyId = 2112;

@@ -91,6 +91,9 @@ bool readIncludeFolderItems() { return readBoolean(SettingName::IncludeFolderIte
 bool readForceUpdateOnStartup() { return readBoolean(SettingName::ForceUpdateOnStartup, true); }
 bool readWatchScanLocations() { return readBoolean(SettingName::WatchScanLocations, true); }
 bool readIncludePackagedApps() { return readBoolean(SettingName::IncludePackagedApps, true); }
+bool readIncludeSettingsPages() { return readBoolean(SettingName::IncludeSettingsPages, true); }
+bool readIncludeControlPanel() { return readBoolean(SettingName::IncludeControlPanel, true); }
+bool readIncludeSystemCommands() { return readBoolean(SettingName::IncludeSystemCommands, true); }
 bool readDisplayComputerName() { return readBoolean(SettingName::DisplayComputerName, true); }
 bool readUsingWindowsColors() { return readBoolean(SettingName::UsingWindowsColors, false); }
 
@@ -99,6 +102,9 @@ LONG writeIncludeFolderItems(bool value) { return writeBoolean(SettingName::Incl
 LONG writeForceUpdateOnStartup(bool value) { return writeBoolean(SettingName::ForceUpdateOnStartup, value); }
 LONG writeWatchScanLocations(bool value) { return writeBoolean(SettingName::WatchScanLocations, value); }
 LONG writeIncludePackagedApps(bool value) { return writeBoolean(SettingName::IncludePackagedApps, value); }
+LONG writeIncludeSettingsPages(bool value) { return writeBoolean(SettingName::IncludeSettingsPages, value); }
+LONG writeIncludeControlPanel(bool value) { return writeBoolean(SettingName::IncludeControlPanel, value); }
+LONG writeIncludeSystemCommands(bool value) { return writeBoolean(SettingName::IncludeSystemCommands, value); }
 LONG writeDisplayComputerName(bool value) { return writeBoolean(SettingName::DisplayComputerName, value); }
 LONG writeUsingWindowsColors(bool value) { return writeBoolean(SettingName::UsingWindowsColors, value); }
 
@@ -169,6 +175,9 @@ SearchBarSettings readSearchBarSettings() {
     settings.forceUpdateOnStartup = readForceUpdateOnStartup();
     settings.watchScanLocations = readWatchScanLocations();
     settings.includePackagedApps = readIncludePackagedApps();
+    settings.includeSettingsPages = readIncludeSettingsPages();
+    settings.includeControlPanel = readIncludeControlPanel();
+    settings.includeSystemCommands = readIncludeSystemCommands();
     settings.displayComputerName = readDisplayComputerName();
     settings.usingWindowsColors = readUsingWindowsColors();
     settings.hotKey = readHotKey();

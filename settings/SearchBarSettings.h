@@ -9,7 +9,7 @@
 
 namespace kest {
 
-enum class MatchMode : unsigned short { All = 0, Start = 1, WordStart = 2 };
+enum class MatchMode : unsigned short { All = 0, Start = 1, WordStart = 2, BestMatch = 3 };
 enum class AutoSelectMode : unsigned short { First = 0, MostFrequentlyUsed = 1, MostRecentlyUsed = 2 };
 
 // As RegisterHotKey takes it: a virtual key and MOD_ALT/MOD_CONTROL/MOD_SHIFT/MOD_WIN flags.
@@ -31,6 +31,9 @@ struct SearchBarSettings {
     bool forceUpdateOnStartup = true;
     bool watchScanLocations = true;
     bool includePackagedApps = true;
+    bool includeSettingsPages = true;
+    bool includeControlPanel = true;
+    bool includeSystemCommands = true;
     bool displayComputerName = true;
     bool usingWindowsColors = false;
     HotKeySetting hotKey;
@@ -51,6 +54,9 @@ bool readIncludeFolderItems();
 bool readForceUpdateOnStartup();
 bool readWatchScanLocations();
 bool readIncludePackagedApps();
+bool readIncludeSettingsPages();
+bool readIncludeControlPanel();
+bool readIncludeSystemCommands();
 bool readDisplayComputerName();
 bool readUsingWindowsColors();
 LONG writeIncludeHistory(bool value);
@@ -58,6 +64,9 @@ LONG writeIncludeFolderItems(bool value);
 LONG writeForceUpdateOnStartup(bool value);
 LONG writeWatchScanLocations(bool value);
 LONG writeIncludePackagedApps(bool value);
+LONG writeIncludeSettingsPages(bool value);
+LONG writeIncludeControlPanel(bool value);
+LONG writeIncludeSystemCommands(bool value);
 LONG writeDisplayComputerName(bool value);
 LONG writeUsingWindowsColors(bool value);
 
