@@ -32,7 +32,9 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     searchBox_.fitListToDpi();
     updateData(false);
 
-    if (!notificationWindow_.create()) return FALSE;
+    const bool notified = notificationWindow_.create();
+    history_ = std::make_unique<HistoryMap>(hwnd_, BandFileResultsMessage, notificationWindow_.hwnd());
+    if (!notified) return FALSE;
     notificationWindow_.setBar(hwnd_);
     keeper_ = std::make_unique<CIndexKeeper>(hwnd_, IndexReadyMessage, static_cast<ScanStatusSink*>(this));
 
@@ -150,7 +152,7 @@ LRESULT CSimpleBarDlg::OnIndexReady(WPARAM, LPARAM) {
 void CSimpleBarDlg::installIndex(CIndexKeeper::Update& update) {
     index_ = std::move(update.index);
     catalog_ = std::move(update.catalog);
-    history_.matchShortcutRecords(index_);
+    history_->matchShortcutRecords(index_);
 }
 
 void CSimpleBarDlg::takeBackgroundIndex(CIndexKeeper::Update& update) {
@@ -196,6 +198,8 @@ void CSimpleBarDlg::stopWorker() noexcept {
 
 LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
     stopWorker();
+    // Its worker finishes a save on its own, and posts nothing here any more.
+    history_.reset();
     releaseHotKey();
     shellLink_.reset();
     desktopFolder_.reset();
@@ -307,12 +311,10 @@ void CSimpleBarDlg::RefreshFromTyping() {
                 SendMessageW(box, CB_SETCURSEL, 0, 0);
                 break;
             case AutoSelectMode::MostFrequentlyUsed:
-                history_.reloadIfChanged();
-                history_.selectMostFrequent(box);
+                history_->selectMostFrequent(box);
                 break;
             default:
-                history_.reloadIfChanged();
-                history_.selectMostRecent(box);
+                history_->selectMostRecent(box);
                 break;
             }
             if (refillOpenList)
@@ -372,7 +374,7 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
         if (shellRun(entry.executable, entry.arguments.c_str(), entry.workingdir.c_str(), entry.showcmd, verb)) {
             searchBox_.edit().searchText.clear();
             RefreshFromTyping();
-            history_.recordLaunch(entry.executable.c_str());
+            history_->recordLaunch(entry.executable.c_str());
         }
         return;
     }
@@ -380,7 +382,7 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
     const std::wstring command = typedText_;
     if (launchTypedCommand(command, verb)) {
         typedHistory_.AddCommand(command);
-        history_.recordLaunch(command.c_str());
+        history_->recordLaunch(command.c_str());
         typedText_.clear();
         updateData(false);
         RefreshFromTyping();
@@ -635,6 +637,15 @@ void CSimpleBarDlg::setMatchMode(MatchMode mode) {
 
 void CSimpleBarDlg::OnHotKeyFreed(UINT, UINT, HWND) {
     if (!hotKeyHeld_) registerHotKey();
+}
+
+void CSimpleBarDlg::OnBandFilesSaved(UINT, UINT, HWND) {
+    if (history_) history_->reread();
+}
+
+LRESULT CSimpleBarDlg::OnBandFileResults(WPARAM, LPARAM) {
+    if (history_) history_->takeFileResults();
+    return 0;
 }
 
 void CSimpleBarDlg::OnReloadCommand(UINT, UINT, HWND) {
