@@ -38,7 +38,6 @@ public:
     ~BandFileLock();
     BandFileLock(const BandFileLock&) = delete;
     BandFileLock& operator=(const BandFileLock&) = delete;
-    bool held() const noexcept { return held_; }
 
     static constexpr DWORD DefaultWait = 2000;
 

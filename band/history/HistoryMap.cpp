@@ -78,13 +78,10 @@ std::uint32_t parseHistoryNumber(const std::wstring& text) {
     return negative ? 0u - value : value;
 }
 
-HistoryMap::HistoryMap() : file_(nullptr, 0, nullptr) {
-    // The shell's records count from the first start on, before the band has a file.
-    importUsageRecords();
-    reread();
-}
+HistoryMap::HistoryMap() : HistoryMap(nullptr, 0, nullptr) {}
 
 HistoryMap::HistoryMap(HWND window, UINT message, HWND ownNotice) : file_(window, message, ownNotice) {
+    // The shell's records count from the first start on, before the band has a file.
     importUsageRecords();
     reread();
 }
