@@ -3,7 +3,10 @@
 #include "ComPtr.h"
 #include "IndexLoader.h"
 #include "ModuleThread.h"
+#include "EntryForms.h"
 #include "PackagedApps.h"
+#include "SettingsPages.h"
+#include "SystemCommands.h"
 #include "StartMenuScanner.h"
 #include <commctrl.h>
 #include <algorithm>
@@ -87,16 +90,16 @@ void CIndexKeeper::loadAndFollow() {
     ComPtr<IShellFolder> desktopFolder;
     SHGetDesktopFolder(desktopFolder.put());
     const std::shared_ptr<AppsFolder> appsFolder = currentAppsFolder();
-    ShortcutIndex apps;
-    if (request_.includePackagedApps) apps = packagedAppEntries(appsFolder->items());
+    // The entries of every source without files, not only the packaged apps.
+    ShortcutIndex apps = listedEntries(*appsFolder);
 
     auto update = std::make_unique<Update>();
     const ScanContext context{abortRequested_, bar_, shellLink.get(), desktopFolder.get(), status_,
-                              request_.includePackagedApps ? &apps : nullptr};
+                              &apps};
     const IndexLoadResult result = loadOrScanIndex(context, request_.locations, request_.rescan, update->index);
     if (abortRequested_) return;
     // The file holds the apps of its scan; the ones installed now count.
-    if (result == IndexLoadResult::ReadFromFile) replacePackagedApps(update->index, apps);
+    if (result == IndexLoadResult::ReadFromFile) replaceListedEntries(update->index, apps);
     update->catalog.build(update->index);
     if (abortRequested_) return;
     handOver(std::move(update));
@@ -129,7 +132,7 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
         }
         if (at >= nextListing) {
             nextListing = at + AppsListingInterval;
-            ShortcutIndex listed = packagedAppEntries(appsFolder.items());
+            ShortcutIndex listed = listedEntries(appsFolder);
             appsListedAt = at;
             if (listed != apps) {
                 apps = std::move(listed);
@@ -140,8 +143,8 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
         if (changed && at >= lastChange + QuietTime && at >= lastRescan + RescanInterval) {
             changed = false;
             // Listed afresh for the rescan, unless that listing is what asked for it.
-            if (listApps && appsListedAt != at) apps = packagedAppEntries(appsFolder.items());
-            rescanInBackground(shellLink, desktopFolder, listApps ? &apps : nullptr);
+            if (listApps && appsListedAt != at) apps = listedEntries(appsFolder);
+            rescanInBackground(shellLink, desktopFolder, &apps);
             if (abortRequested_) return;
             lastRescan = GetTickCount64();
             if (listApps) nextListing = lastRescan + AppsListingInterval;
@@ -164,6 +167,14 @@ void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desk
     update->catalog.build(update->index);
     if (abortRequested_) return;
     handOver(std::move(update));
+}
+
+ShortcutIndex CIndexKeeper::listedEntries(AppsFolder& appsFolder) const {
+    ShortcutIndex listed;
+    if (request_.includePackagedApps) listed = packagedAppEntries(appsFolder.items());
+    if (request_.includeSettingsPages) listed.merge(settingsPageEntries());
+    if (request_.includeSystemCommands) listed.merge(systemCommandEntries(*currentSystemCalls()));
+    return listed;
 }
 
 void CIndexKeeper::handOver(std::unique_ptr<Update> update) {
