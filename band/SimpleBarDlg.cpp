@@ -123,7 +123,7 @@ void CSimpleBarDlg::Reload() {
     // The box stays hidden while the keeper loads, so the status text shows.
     ShowWindow(searchBox_.hwnd(), SW_HIDE);
     CIndexKeeper::Request request{scanLocations_, rescanRequested_, readIncludePackagedApps(), readWatchScanLocations(),
-                                  readIncludeSettingsPages(), readIncludeSystemCommands()};
+                                  readIncludeSettingsPages(), readIncludeSystemCommands(), readIncludeControlPanel()};
     rescanRequested_ = false;
     if (!keeper_ || !keeper_->load(std::move(request))) ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
 

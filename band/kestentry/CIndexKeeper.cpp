@@ -1,6 +1,7 @@
 #include "CIndexKeeper.h"
 #include "CFolderWatch.h"
 #include "ComPtr.h"
+#include "ControlPanelItems.h"
 #include "IndexLoader.h"
 #include "ModuleThread.h"
 #include "EntryForms.h"
@@ -19,8 +20,10 @@ namespace {
 constexpr ULONGLONG QuietTime = 2000;
 // The least time from one background rescan to the next.
 constexpr ULONGLONG RescanInterval = 10000;
-// Installing a packaged app touches no watched folder: the apps are listed this often.
-constexpr ULONGLONG AppsListingInterval = 60000;
+// Installing a packaged app or a Control Panel item touches no watched folder: they are
+// listed this often.
+constexpr ULONGLONG DefaultListingInterval = 60000;
+std::atomic<ULONGLONG> listingInterval{DefaultListingInterval};
 constexpr ULONGLONG Never = ~ULONGLONG{0};
 // A background rescan pauses this often (in shortcuts): a few tenths of a second more for
 // 2,000 shortcuts.
@@ -56,6 +59,10 @@ bool CIndexKeeper::take(Update& update) {
     update = std::move(*waiting);
     if (!update.background) loading_ = false;
     return true;
+}
+
+void CIndexKeeper::setListingInterval(ULONGLONG milliseconds) noexcept {
+    listingInterval = milliseconds ? milliseconds : DefaultListingInterval;
 }
 
 void CIndexKeeper::stop() noexcept {
@@ -104,16 +111,17 @@ void CIndexKeeper::loadAndFollow() {
     if (abortRequested_) return;
     handOver(std::move(update));
 
-    if (request_.followChanges || request_.includePackagedApps)
+    if (request_.followChanges || request_.includePackagedApps || request_.includeControlPanel)
         follow(shellLink.get(), desktopFolder.get(), *appsFolder, apps);
 }
 
 void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder,
                           ShortcutIndex& apps) {
     CFolderWatch watch(request_.followChanges ? request_.locations : StringList());
-    const bool listApps = request_.includePackagedApps;
+    const bool listApps = request_.includePackagedApps || request_.includeControlPanel;
+    const ULONGLONG interval = listingInterval;
     ULONGLONG lastRescan = GetTickCount64();
-    ULONGLONG nextListing = listApps ? lastRescan + AppsListingInterval : Never;
+    ULONGLONG nextListing = listApps ? lastRescan + interval : Never;
     ULONGLONG lastChange = 0;
     ULONGLONG appsListedAt = 0;
     bool changed = false;
@@ -131,8 +139,9 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
             continue;
         }
         if (at >= nextListing) {
-            nextListing = at + AppsListingInterval;
+            nextListing = at + interval;
             ShortcutIndex listed = listedEntries(appsFolder);
+            if (abortRequested_) return;
             appsListedAt = at;
             if (listed != apps) {
                 apps = std::move(listed);
@@ -147,7 +156,7 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
             rescanInBackground(shellLink, desktopFolder, &apps);
             if (abortRequested_) return;
             lastRescan = GetTickCount64();
-            if (listApps) nextListing = lastRescan + AppsListingInterval;
+            if (listApps) nextListing = lastRescan + interval;
         }
     }
 }
@@ -174,6 +183,9 @@ ShortcutIndex CIndexKeeper::listedEntries(AppsFolder& appsFolder) const {
     if (request_.includePackagedApps) listed = packagedAppEntries(appsFolder.items());
     if (request_.includeSettingsPages) listed.merge(settingsPageEntries());
     if (request_.includeSystemCommands) listed.merge(systemCommandEntries(*currentSystemCalls()));
+    // Stopped between items: an incomplete listing is never handed over.
+    if (request_.includeControlPanel)
+        listed.merge(controlPanelEntries(currentControlPanelFolder()->items(abortRequested_)));
     return listed;
 }
 

@@ -2,6 +2,7 @@
 #include "ModuleFolder.h"
 #include "ShellRun.h"
 #include "SystemSounds.h"
+#include "kestentry/ControlPanelItems.h"
 #include "kestentry/EntryForms.h"
 #include "kestentry/SystemCommands.h"
 #include "resource.h"
@@ -39,9 +40,8 @@ LaunchOutcome launchEntry(const ShortcutEntry& entry, const wchar_t* verb, HWND 
         // The Settings app has no elevated start: Ctrl+Shift+Enter opens the page as Enter does.
         return outcome(shellRun(entry.executable, nullptr, nullptr, SW_SHOWNORMAL));
     case EntryForm::ControlPanelItem:
-        // Started by the Control Panel source, which knows its items' forms; until it is part
-        // of the band, an item read from the index file has nothing to start it.
-        return LaunchOutcome::Failed;
+        // An item has no elevated start of its own: Ctrl+Shift+Enter starts it as Enter does.
+        return outcome(startControlPanelItem(entry.path, SW_SHOWNORMAL));
     case EntryForm::SystemCommand:
         return launchSystemCommand(entry, verb, owner);
     }

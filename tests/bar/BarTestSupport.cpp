@@ -122,6 +122,8 @@ void BarFixture::SetUp() {
     SHCreateDirectoryExW(nullptr, dataFolder.c_str(), nullptr);
     startMenu = tempFolder(L"KestBarStartMenu");
     kest::WriteStringListKey(kest::ScanPathsKeyPath, {startMenu});
+    // Only the tests of the Control Panel source list Wine's.
+    setDword(kest::SettingName::IncludeControlPanel, 0);
     // The pointer away from the bar: over the menu button it would take the focus from
     // the box whenever a window change makes the system send a mouse move.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
