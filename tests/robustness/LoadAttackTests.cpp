@@ -133,6 +133,8 @@ protected:
         kest::WriteStringListKey(kest::ScanPathsKeyPath, {shortcuts.path()});
         // No hot key: a thousand bands would fight over it.
         setDword(kest::SettingName::HotKeyDisable, 1);
+        // Only the shortcuts: the Control Panel's applets would be loaded at every band's load.
+        setDword(kest::SettingName::IncludeControlPanel, 0);
     }
     void TearDown() override {
         if (!inChild()) return;
