@@ -15,22 +15,6 @@ using namespace kesttest;
 
 namespace {
 
-// A Ctrl+Shift+key press in the box, as the keyboard makes it.
-void pressCtrlShift(HWND edit, WPARAM key, wchar_t character) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(edit, WM_KEYDOWN, VK_CONTROL, 1);
-    SendMessageW(edit, WM_KEYDOWN, key, 1);
-    SendMessageW(edit, WM_CHAR, character, 1);
-    SendMessageW(edit, WM_KEYUP, key, 0xC0000001);
-    SendMessageW(edit, WM_KEYUP, VK_CONTROL, 0xC0000001);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    pumpMessages();
-}
-
 // Waits for the applet's window, closes it and waits for its process to end; false when no
 // window came or the process had to be ended.
 bool closeAppletWindow(const wchar_t* caption) {
