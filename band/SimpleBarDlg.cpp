@@ -1,5 +1,6 @@
 #include "SimpleBarDlg.h"
 #include "search/ColorRules.h"
+#include "search/EntryLauncher.h"
 #include "ComObject.h"
 #include "DefaultScanLocations.h"
 #include "SettingsNames.h"
@@ -123,7 +124,8 @@ void CSimpleBarDlg::Reload() {
 
     // The box stays hidden while the keeper loads, so the status text shows.
     ShowWindow(searchBox_.hwnd(), SW_HIDE);
-    CIndexKeeper::Request request{scanLocations_, rescanRequested_, readIncludePackagedApps(), readWatchScanLocations()};
+    CIndexKeeper::Request request{scanLocations_, rescanRequested_, readIncludePackagedApps(), readWatchScanLocations(),
+                                  readIncludeSettingsPages(), readIncludeSystemCommands(), readIncludeControlPanel()};
     rescanRequested_ = false;
     if (!keeper_ || !keeper_->load(std::move(request))) ShowWindow(searchBox_.hwnd(), SW_SHOWNORMAL);
 
@@ -371,10 +373,11 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
         const ShortcutEntry entry = *reinterpret_cast<const ShortcutEntry*>(data);
         typedText_.clear();
         updateData(false);
-        if (shellRun(entry.executable, entry.arguments.c_str(), entry.workingdir.c_str(), entry.showcmd, verb)) {
+        const LaunchOutcome outcome = launchEntry(entry, verb, hwnd_);
+        if (outcome == LaunchOutcome::Started || outcome == LaunchOutcome::Declined) {
             searchBox_.edit().searchText.clear();
             RefreshFromTyping();
-            history_->recordLaunch(entry.executable.c_str());
+            if (outcome == LaunchOutcome::Started) history_->recordLaunch(entry.executable.c_str());
         }
         return;
     }

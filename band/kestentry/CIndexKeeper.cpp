@@ -1,9 +1,13 @@
 #include "CIndexKeeper.h"
 #include "CFolderWatch.h"
 #include "ComPtr.h"
+#include "ControlPanelItems.h"
 #include "IndexLoader.h"
 #include "ModuleThread.h"
+#include "EntryForms.h"
 #include "PackagedApps.h"
+#include "SettingsPages.h"
+#include "SystemCommands.h"
 #include "StartMenuScanner.h"
 #include <commctrl.h>
 #include <algorithm>
@@ -16,8 +20,10 @@ namespace {
 constexpr ULONGLONG QuietTime = 2000;
 // The least time from one background rescan to the next.
 constexpr ULONGLONG RescanInterval = 10000;
-// Installing a packaged app touches no watched folder: the apps are listed this often.
-constexpr ULONGLONG AppsListingInterval = 60000;
+// Installing a packaged app or a Control Panel item touches no watched folder: they are
+// listed this often.
+constexpr ULONGLONG DefaultListingInterval = 60000;
+std::atomic<ULONGLONG> listingInterval{DefaultListingInterval};
 constexpr ULONGLONG Never = ~ULONGLONG{0};
 // A background rescan pauses this often (in shortcuts): a few tenths of a second more for
 // 2,000 shortcuts.
@@ -55,6 +61,10 @@ bool CIndexKeeper::take(Update& update) {
     return true;
 }
 
+void CIndexKeeper::setListingInterval(ULONGLONG milliseconds) noexcept {
+    listingInterval = milliseconds ? milliseconds : DefaultListingInterval;
+}
+
 void CIndexKeeper::stop() noexcept {
     if (thread_) {
         abortRequested_ = true;
@@ -87,30 +97,31 @@ void CIndexKeeper::loadAndFollow() {
     ComPtr<IShellFolder> desktopFolder;
     SHGetDesktopFolder(desktopFolder.put());
     const std::shared_ptr<AppsFolder> appsFolder = currentAppsFolder();
-    ShortcutIndex apps;
-    if (request_.includePackagedApps) apps = packagedAppEntries(appsFolder->items());
+    // The entries of every source without files, not only the packaged apps.
+    ShortcutIndex apps = listedEntries(*appsFolder);
 
     auto update = std::make_unique<Update>();
     const ScanContext context{abortRequested_, bar_, shellLink.get(), desktopFolder.get(), status_,
-                              request_.includePackagedApps ? &apps : nullptr};
+                              &apps};
     const IndexLoadResult result = loadOrScanIndex(context, request_.locations, request_.rescan, update->index);
     if (abortRequested_) return;
     // The file holds the apps of its scan; the ones installed now count.
-    if (result == IndexLoadResult::ReadFromFile) replacePackagedApps(update->index, apps);
+    if (result == IndexLoadResult::ReadFromFile) replaceListedEntries(update->index, apps);
     update->catalog.build(update->index);
     if (abortRequested_) return;
     handOver(std::move(update));
 
-    if (request_.followChanges || request_.includePackagedApps)
+    if (request_.followChanges || request_.includePackagedApps || request_.includeControlPanel)
         follow(shellLink.get(), desktopFolder.get(), *appsFolder, apps);
 }
 
 void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder,
                           ShortcutIndex& apps) {
     CFolderWatch watch(request_.followChanges ? request_.locations : StringList());
-    const bool listApps = request_.includePackagedApps;
+    const bool listApps = request_.includePackagedApps || request_.includeControlPanel;
+    const ULONGLONG interval = listingInterval;
     ULONGLONG lastRescan = GetTickCount64();
-    ULONGLONG nextListing = listApps ? lastRescan + AppsListingInterval : Never;
+    ULONGLONG nextListing = listApps ? lastRescan + interval : Never;
     ULONGLONG lastChange = 0;
     ULONGLONG appsListedAt = 0;
     bool changed = false;
@@ -128,8 +139,9 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
             continue;
         }
         if (at >= nextListing) {
-            nextListing = at + AppsListingInterval;
-            ShortcutIndex listed = packagedAppEntries(appsFolder.items());
+            nextListing = at + interval;
+            ShortcutIndex listed = listedEntries(appsFolder);
+            if (abortRequested_) return;
             appsListedAt = at;
             if (listed != apps) {
                 apps = std::move(listed);
@@ -140,11 +152,11 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
         if (changed && at >= lastChange + QuietTime && at >= lastRescan + RescanInterval) {
             changed = false;
             // Listed afresh for the rescan, unless that listing is what asked for it.
-            if (listApps && appsListedAt != at) apps = packagedAppEntries(appsFolder.items());
-            rescanInBackground(shellLink, desktopFolder, listApps ? &apps : nullptr);
+            if (listApps && appsListedAt != at) apps = listedEntries(appsFolder);
+            rescanInBackground(shellLink, desktopFolder, &apps);
             if (abortRequested_) return;
             lastRescan = GetTickCount64();
-            if (listApps) nextListing = lastRescan + AppsListingInterval;
+            if (listApps) nextListing = lastRescan + interval;
         }
     }
 }
@@ -164,6 +176,17 @@ void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desk
     update->catalog.build(update->index);
     if (abortRequested_) return;
     handOver(std::move(update));
+}
+
+ShortcutIndex CIndexKeeper::listedEntries(AppsFolder& appsFolder) const {
+    ShortcutIndex listed;
+    if (request_.includePackagedApps) listed = packagedAppEntries(appsFolder.items());
+    if (request_.includeSettingsPages) listed.merge(settingsPageEntries());
+    if (request_.includeSystemCommands) listed.merge(systemCommandEntries(*currentSystemCalls()));
+    // Stopped between items: an incomplete listing is never handed over.
+    if (request_.includeControlPanel)
+        listed.merge(controlPanelEntries(currentControlPanelFolder()->items(abortRequested_)));
+    return listed;
 }
 
 void CIndexKeeper::handOver(std::unique_ptr<Update> update) {

@@ -1,9 +1,11 @@
 #pragma once
 // Keeps the search bar's shortcut index. Asked to, it reads the index file or scans the scan
-// locations on a thread of its own, with the packaged apps added. Afterwards it follows the
+// locations on a thread of its own, with the entries of the sources without files added
+// (packaged apps, Settings pages, Control Panel items, system commands). Afterwards it follows the
 // disk on that thread: it watches every scan location with its whole subtree and rescans in
 // the background once 2 seconds have passed without a further change, at most once every
-// 10 seconds; it lists the packaged apps again every minute and at each background rescan.
+// 10 seconds; it lists the packaged apps and the Control Panel items again every minute and
+// at each background rescan.
 // Every new index is prepared for matching there and announced by a message posted to the
 // bar, never sent: the bar's thread may be waiting for the keeper while it closes.
 #include "ScanContext.h"
@@ -26,6 +28,9 @@ public:
         bool rescan = false;  // scan even when the index file can be read
         bool includePackagedApps = true;
         bool followChanges = true;  // watch the locations once the index is loaded
+        bool includeSettingsPages = true;
+        bool includeSystemCommands = true;
+        bool includeControlPanel = true;
     };
     // A new index and its catalog, which points into it; moving both keeps it so.
     struct Update {
@@ -53,6 +58,9 @@ public:
     // Stops the thread and waits for it. It polls between files and waits on the stop
     // event otherwise, so this returns at once.
     void stop() noexcept;
+    // How often the packaged apps and the Control Panel items are listed again: a minute,
+    // unless set otherwise (0 puts the minute back).
+    static void setListingInterval(ULONGLONG milliseconds) noexcept;
 
 private:
     static DWORD WINAPI run(void* keeper);
@@ -60,6 +68,8 @@ private:
     void follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder, ShortcutIndex& apps);
     void rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps);
     void handOver(std::unique_ptr<Update> update);
+    // The entries of the sources without files that the request includes.
+    ShortcutIndex listedEntries(AppsFolder& appsFolder) const;
 
     HWND bar_;
     UINT readyMessage_;

@@ -103,10 +103,4 @@ ShortcutIndex packagedAppEntries(const std::vector<AppsFolderItem>& items) {
     return apps;
 }
 
-void replacePackagedApps(ShortcutIndex& index, const ShortcutIndex& apps) {
-    for (auto entry = index.begin(); entry != index.end();)
-        entry = isAppsFolderPath(entry->first) ? index.erase(entry) : std::next(entry);
-    for (const auto& app : apps) index[app.first] = app.second;
-}
-
 }  // namespace kest

@@ -45,7 +45,5 @@ bool isAppsFolderPath(const std::wstring& path);
 
 // The entries of the packaged apps among items, keyed by path.
 ShortcutIndex packagedAppEntries(const std::vector<AppsFolderItem>& items);
-// Removes every packaged-app entry from index and adds those of apps.
-void replacePackagedApps(ShortcutIndex& index, const ShortcutIndex& apps);
 
 }  // namespace kest

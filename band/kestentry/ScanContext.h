@@ -31,8 +31,9 @@ struct ScanContext {
     IShellFolder* desktopFolder = nullptr;
     // May be null.
     ScanStatusSink* status = nullptr;
-    // Added to the index of a scan before it is saved; may be null.
-    const ShortcutIndex* packagedApps = nullptr;
+    // The entries of the sources without files (packaged apps, Settings pages, system
+    // commands), put in place of those in the index of a scan before it is saved; may be null.
+    const ShortcutIndex* listedEntries = nullptr;
     // A background scan pauses for a millisecond after this many shortcuts (0: never), and
     // for longer after every one while the user types: lastUserInput is when the user last typed
     // (GetTickCount64); may be null.

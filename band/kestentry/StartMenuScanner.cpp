@@ -1,5 +1,5 @@
 #include "StartMenuScanner.h"
-#include "PackagedApps.h"
+#include "EntryForms.h"
 #include "IndexFile.h"
 #include "ShortcutFiles.h"
 #include "UniqueHandle.h"
@@ -48,7 +48,7 @@ ScanResult StartMenuScanner::Rescan(const StringList& locations, const std::wstr
         ScanFolder(location);
     }
     if (aborted()) return ScanResult::Aborted;
-    if (context_.packagedApps) replacePackagedApps(index_, *context_.packagedApps);
+    if (context_.listedEntries) replaceListedEntries(index_, *context_.listedEntries);
     return saveIndex(index_, indexPath) ? ScanResult::Saved : ScanResult::SaveFailed;
 }
 

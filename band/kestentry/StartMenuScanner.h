@@ -22,7 +22,7 @@ public:
     // Adds to index, which the caller owns and passes empty; context outlives the scanner.
     StartMenuScanner(const ScanContext& context, ShortcutIndex& index);
 
-    // Scans every location in order, adds the context's packaged apps, then saves the index
+    // Scans every location in order, puts the context's listed entries in place, then saves the index
     // to indexPath unless the scan was stopped, so a partial result never replaces the file.
     ScanResult Rescan(const StringList& locations, const std::wstring& indexPath);
     // Indexes one folder and, recursively, its subfolders. A folder already on the

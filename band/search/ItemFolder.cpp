@@ -1,7 +1,7 @@
 #include "ItemFolder.h"
 #include "ShellRun.h"
 #include "SystemSounds.h"
-#include "kestentry/PackagedApps.h"
+#include "kestentry/EntryForms.h"
 #include <windows.h>
 
 namespace kest {
@@ -9,7 +9,7 @@ namespace kest {
 std::wstring explorerSelectParameters(const std::wstring& path) { return L"/select,\"" + path + L"\""; }
 
 bool openItemFolder(const std::wstring& item) {
-    if (item.empty() || isAppsFolderPath(item) || GetFileAttributesW(item.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (item.empty() || entryFormOf(item) != EntryForm::File || GetFileAttributesW(item.c_str()) == INVALID_FILE_ATTRIBUTES) {
         playSystemSound(SystemSound::Hand);
         return false;
     }

@@ -8,9 +8,9 @@ namespace kest {
 std::wstring explorerSelectParameters(const std::wstring& path);
 
 // Starts Explorer on the folder of item with item selected; true when the shell started it.
-// A packaged app (its executable under "shell:AppsFolder\") has no folder to show, and an
-// item that is no existing file or folder none to select: both are refused with the
-// refusal sound, and nothing starts.
+// An entry of no file (a packaged app, a Settings page, a Control Panel item, a system
+// command) has no folder to show, and an item that is no existing file or folder none to
+// select: both are refused with the refusal sound, and nothing starts.
 bool openItemFolder(const std::wstring& item);
 
 }  // namespace kest

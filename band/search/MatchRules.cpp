@@ -1,7 +1,7 @@
 #include "MatchRules.h"
 #include "MatchCatalog.h"
 #include "TextRules.h"
-#include "kestentry/PackagedApps.h"
+#include "kestentry/EntryForms.h"
 #include <algorithm>
 
 namespace kest {
@@ -72,8 +72,8 @@ int collectMatches(const ShortcutIndex& index, const std::wstring& text, MatchMo
 }
 
 std::wstring entryDisplayText(const ShortcutEntry& entry) {
-    // A packaged app's path has no folder to name; its name has no extension to drop.
-    if (isAppsFolderPath(entry.path)) return entry.name + L" (Apps)";
+    // An entry of no file has no folder in its path to name and no extension to drop.
+    if (const wchar_t* folder = entryFormFolder(entryFormOf(entry.path))) return entry.name + L" (" + folder + L")";
     const size_t dot = entry.name.rfind(L'.');
     std::wstring text = dot == std::wstring::npos ? entry.name : entry.name.substr(0, dot);
     const size_t last = entry.path.rfind(L'\\');

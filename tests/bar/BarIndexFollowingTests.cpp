@@ -16,18 +16,6 @@ namespace {
 
 std::wstring notepad() { return systemFile(L"notepad.exe"); }
 
-// How often text stands in the index file.
-size_t inIndexFile(const std::string& text) {
-    std::string bytes;
-    UniqueFile file(CreateFileW(indexFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
-    size_t count = 0;
-    for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + 1)) ++count;
-    return count;
-}
-
 bool listed(const std::vector<std::wstring>& items, const std::wstring& text) {
     return std::find(items.begin(), items.end(), text) != items.end();
 }

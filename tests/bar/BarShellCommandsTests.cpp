@@ -38,22 +38,6 @@ bool closeProgramOf(HWND window) {
     return false;
 }
 
-// A Ctrl+Shift+key press in the box, as the keyboard makes it.
-void pressCtrlShift(HWND edit, WPARAM key, wchar_t character) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    SendMessageW(edit, WM_KEYDOWN, VK_CONTROL, 1);
-    SendMessageW(edit, WM_KEYDOWN, key, 1);
-    SendMessageW(edit, WM_CHAR, character, 1);
-    SendMessageW(edit, WM_KEYUP, key, 0xC0000001);
-    SendMessageW(edit, WM_KEYUP, VK_CONTROL, 0xC0000001);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    pumpMessages();
-}
-
 std::vector<DWORD> explorerProcesses() {
     std::vector<DWORD> found;
     UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

@@ -1,8 +1,11 @@
 #include "BarTestSupport.h"
 #include <fstream>
+#include "SearchBarSettings.h"
 #include "SettingsNames.h"
 #include "StringListKey.h"
 #include "ComObject.h"
+#include "UniqueHandle.h"
+#include "kestentry/IndexFile.h"
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -15,6 +18,21 @@ void pumpMessages() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+void pressCtrlShift(HWND edit, WPARAM key, wchar_t character) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(edit, WM_KEYDOWN, VK_CONTROL, 1);
+    SendMessageW(edit, WM_KEYDOWN, key, 1);
+    SendMessageW(edit, WM_CHAR, character, 1);
+    SendMessageW(edit, WM_KEYUP, key, 0xC0000001);
+    SendMessageW(edit, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    pumpMessages();
 }
 
 bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds) {
@@ -47,6 +65,18 @@ void setDword(const wchar_t* name, DWORD value) {
                                              nullptr, &key, nullptr));
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     RegCloseKey(key);
+}
+
+size_t inIndexFile(const std::string& text) {
+    std::string bytes;
+    kest::UniqueFile file(
+        CreateFileW(kest::indexFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    size_t count = 0;
+    for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + 1)) ++count;
+    return count;
 }
 
 std::wstring tempFolder(const wchar_t* name) {
@@ -131,6 +161,10 @@ void BarFixture::SetUp() {
     SHCreateDirectoryExW(nullptr, dataFolder.c_str(), nullptr);
     startMenu = tempFolder(L"KestBarStartMenu");
     kest::WriteStringListKey(kest::ScanPathsKeyPath, {startMenu});
+    // The sources without files only where a test asks for them: the others see their own entries.
+    kest::writeIncludeSettingsPages(false);
+    kest::writeIncludeSystemCommands(false);
+    kest::writeIncludeControlPanel(false);
     // The pointer away from the bar: over the menu button it would take the focus from
     // the box whenever a window change makes the system send a mouse move.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);

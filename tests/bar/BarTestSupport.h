@@ -10,6 +10,8 @@
 namespace kesttest {
 
 void pumpMessages();
+// A Ctrl+Shift+key press in the box, as the keyboard makes it.
+void pressCtrlShift(HWND edit, WPARAM key, wchar_t character);
 // Pumps until the bar has finished loading or scanning; false after the time limit.
 bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds = 60000);
 // Waits until no thread of the band runs any more, at most the time limit.
@@ -19,6 +21,8 @@ void writeShortcut(const std::wstring& path, const std::wstring& target, const s
                    const std::wstring& workingDirectory = L"", const std::wstring& iconLocation = L"", int iconIndex = 0);
 void setDword(const wchar_t* name, DWORD value);
 std::wstring tempFolder(const wchar_t* name);
+// How often text stands in the index file.
+size_t inIndexFile(const std::string& text);
 std::wstring systemFile(const wchar_t* name);
 // A shell command that writes what it was given into a marker file.
 std::wstring recordingCommand(const std::wstring& marker);

@@ -8,6 +8,7 @@
 #include "FakeBandSite.h"
 #include "IndexTestSupport.h"
 #include "DefaultScanLocations.h"
+#include "SearchBarSettings.h"
 #include "SettingsNames.h"
 #include "StringListKey.h"
 #include "kestentry/IndexFile.h"
@@ -113,6 +114,10 @@ protected:
         ASSERT_TRUE(module.loaded());
         ASSERT_TRUE(strip.hwnd());
         SHDeleteKeyW(HKEY_CURRENT_USER, kest::SettingsKeyPath);
+        // The bar lists the shortcuts only: the sources without files stay out of the counts.
+        kest::writeIncludeSettingsPages(false);
+        kest::writeIncludeSystemCommands(false);
+        kest::writeIncludeControlPanel(false);
         dataFolder = appDataFolder() + L"\\Brindlewood\\Kestrune";
         SHCreateDirectoryExW(nullptr, dataFolder.c_str(), nullptr);
         DeleteFileW((dataFolder + L"\\mapdata.xml").c_str());
