@@ -121,9 +121,17 @@ public:
         band_.bandInfo(DBIF_VIEWMODE_NORMAL, info);
         MoveWindow(band_.window(), 0, 0, 400, info.ptMinSize.y > 0 ? info.ptMinSize.y : 24, TRUE);
         band_.show(true);
-        EnumChildWindows(band_.window(), findComboBox, reinterpret_cast<LPARAM>(&box_));
-        while (!box_ || !IsWindowVisible(box_) || SendMessageW(box_, CB_GETCOUNT, 0, 0) <= 0) {
-            if (millisecondsSince(begin) > 300000) return -1;
+        const auto shown = [this] {
+            if (!box_) EnumChildWindows(band_.window(), findComboBox, reinterpret_cast<LPARAM>(&box_));
+            return box_ && IsWindowVisible(box_) && SendMessageW(box_, CB_GETCOUNT, 0, 0) > 0;
+        };
+        while (!shown()) {
+            if (millisecondsSince(begin) > 60000) {
+                std::fprintf(stderr, "after 60 s: search box %s, %s, %d items\n", box_ ? "found" : "not found",
+                             box_ && IsWindowVisible(box_) ? "shown" : "hidden",
+                             box_ ? static_cast<int>(SendMessageW(box_, CB_GETCOUNT, 0, 0)) : 0);
+                return -1;
+            }
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
             pump();
         }
