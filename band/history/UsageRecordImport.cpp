@@ -4,6 +4,7 @@
 #include "UniqueHandle.h"
 #include <shlobj.h>
 #include <cstring>
+#include <set>
 
 namespace kest {
 
@@ -183,15 +184,19 @@ void importShortcutRecords(HistoryEntries& shortcutRecords) {
 }
 
 void mergeShortcutRecords(HistoryEntries& entries, const HistoryEntries& shortcutRecords, const ShortcutIndex& index) {
+    // Runs on the window thread at every new index: without records the index is not walked,
+    // and with them no second map of its paths is built.
+    if (shortcutRecords.empty()) return;
     // The index may hold one shortcut under two spellings; the first one stands for both,
     // so that a record counts once.
-    std::map<std::wstring, const ShortcutEntry*> shortcutsByPath;
-    for (const auto& item : index) shortcutsByPath.emplace(asciiLower(item.first), &item.second);
-    for (const auto& record : shortcutRecords) {
-        const auto shortcut = shortcutsByPath.find(record.first);
-        if (shortcut == shortcutsByPath.end() || shortcut->second->executable.empty()) continue;
-        HistoryEntry entry = record.second;
-        entry.path = asciiLower(shortcut->second->executable);
+    std::set<std::wstring> matched;
+    for (const auto& [path, shortcut] : index) {
+        std::wstring key = asciiLower(path);
+        const auto record = shortcutRecords.find(key);
+        if (record == shortcutRecords.end() || !matched.insert(std::move(key)).second || shortcut.executable.empty())
+            continue;
+        HistoryEntry entry = record->second;
+        entry.path = asciiLower(shortcut.executable);
         mergeUsageRecord(entries, std::move(entry));
     }
 }

@@ -117,10 +117,11 @@ void CEnterKeyComboBox::fitListToDpi() {
     const UINT dpi = TopLevelDpi(hwnd_);
     const int iconSize = ScaleForDpi(ListIconSize, dpi);
     if (!icons_) icons_ = std::make_unique<ProgramIconCache>(hwnd_, IconsArrivedMessage);
-    if (dpi != listDpi_ || !genericIcon_) {
+    if (dpi != listDpi_) {
         listDpi_ = dpi;
         icons_->setIconSize(iconSize);
-        genericIcon_.reset(loadGenericIcon(iconSize));
+        // Extracted when an item first draws, not while the bar starts.
+        genericIcon_.reset();
     }
     // As tall as the icon with a pixel above and below, or as the text if that is taller.
     int textHeight = 0;
@@ -155,7 +156,9 @@ LRESULT CEnterKeyComboBox::OnIconsArrived(WPARAM, LPARAM) {
 HICON CEnterKeyComboBox::itemIcon(const DRAWITEMSTRUCT& item, const std::wstring& text) {
     const auto* entry = reinterpret_cast<const ShortcutEntry*>(item.itemData);
     HICON icon = icons_ ? icons_->find(entry ? iconSourceFor(*entry) : iconSourceForText(text)) : nullptr;
-    return icon ? icon : genericIcon_.get();
+    if (icon) return icon;
+    if (!genericIcon_) genericIcon_.reset(loadGenericIcon(ScaleForDpi(ListIconSize, listDpi_ ? listDpi_ : DefaultDpi)));
+    return genericIcon_.get();
 }
 
 LRESULT CEnterKeyComboBox::OnDrawItem(WPARAM, LPARAM parameter) {

@@ -3,6 +3,8 @@
 // keystroke to the list filled, pre-selected and opened, and the time to fill the list
 // with the whole index. The entries name 500 icon files between them, drawn in the list as
 // they are in use; it prints the memory those icons take once all are extracted.
+#include "BenchIndex.h"
+#include "HostedBench.h"
 #include "SettingsNames.h"
 #include "SimpleBarDlg.h"
 #include "StringListKey.h"
@@ -42,6 +44,8 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
+}  // namespace
+
 // Names as a Start Menu has them: one to three words from a vocabulary of made-up words,
 // so that each typed letter narrows the list the way it does for a user.
 std::vector<std::wstring> makeVocabulary() {
@@ -60,11 +64,11 @@ std::vector<std::wstring> makeVocabulary() {
     return vocabulary;
 }
 
-constexpr int IconFiles = 500;
-
 std::wstring iconFile(const std::wstring& folder, int number) {
     return folder + L"\\icon" + std::to_wstring(number) + L".ico";
 }
+
+namespace {
 
 // The process's commit charge: its private memory (Wine reports no PrivateUsage).
 SIZE_T privateBytes() {
@@ -91,6 +95,8 @@ void measureIconMemory(CSimpleBarDlg& bar) {
                 bar.index().size(), IconFiles, extracting, added / 1024, added / 1024 / IconFiles);
 }
 
+}  // namespace
+
 ShortcutIndex makeIndex(int size, const std::vector<std::wstring>& vocabulary, const std::wstring& icons) {
     ShortcutIndex index;
     unsigned seed = 777;
@@ -109,9 +115,10 @@ ShortcutIndex makeIndex(int size, const std::vector<std::wstring>& vocabulary, c
     return index;
 }
 
-}  // namespace
-
 int main() {
+    // With arguments, builds of the band are compared through their modules.
+    if (const std::vector<std::wstring> arguments = commandArguments(); !arguments.empty())
+        return arguments[0] == L"--hosted" ? runHostedChild(arguments) : runHostedComparison(arguments);
     ComInitialization com;
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
