@@ -17,7 +17,7 @@ public:
     explicit CFolderWatch(StringList locations);
 
     // Waits for a change, for stop to be signalled or for timeout milliseconds (INFINITE:
-    // no limit), whichever comes first.
+    // no limit), whichever comes first; the thread's messages are dispatched meanwhile.
     Wake wait(HANDLE stop, DWORD timeout);
 
     // Folders watched on their own at most: a bound on the handles a huge tree takes.
