@@ -35,7 +35,8 @@ DWORD waitDispatching(const HANDLE* handles, DWORD count, DWORD timeout) {
 
 }  // namespace
 
-CFolderWatch::CFolderWatch(StringList locations) : locations_(std::move(locations)), eachFolder_(underWine()) {
+CFolderWatch::CFolderWatch(StringList locations, const std::atomic<bool>& abortRequested)
+    : locations_(std::move(locations)), abortRequested_(abortRequested), eachFolder_(underWine()) {
     watchAll();
 }
 
@@ -46,7 +47,7 @@ void CFolderWatch::watchAll() {
     // Every folder below the locations, breadth first; links to other folders are not
     // followed, so a junction to an ancestor cannot make the walk endless.
     std::vector<std::wstring> folders(locations_.begin(), locations_.end());
-    for (size_t next = 0; next < folders.size() && watches_.size() < MaxFolders; ++next) {
+    for (size_t next = 0; next < folders.size() && watches_.size() < MaxFolders && !abortRequested_; ++next) {
         WIN32_FIND_DATAW found{};
         UniqueFindHandle find(FindFirstFileW((folders[next] + L"\\*").c_str(), &found));
         if (!find) continue;
@@ -57,7 +58,7 @@ void CFolderWatch::watchAll() {
                 continue;
             folders.push_back(folders[next] + L"\\" + name);
             add(folders.back(), false);
-        } while (watches_.size() < MaxFolders && FindNextFileW(find.get(), &found));
+        } while (watches_.size() < MaxFolders && !abortRequested_ && FindNextFileW(find.get(), &found));
     }
 }
 

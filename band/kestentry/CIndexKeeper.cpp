@@ -131,7 +131,7 @@ DWORD CIndexKeeper::threadId() const noexcept { return thread_ ? GetThreadId(thr
 
 void CIndexKeeper::Worker::loadAndFollow() {
     // Watched before the load, so that what changes while it runs is seen.
-    CFolderWatch watch(request_.followChanges ? request_.locations : StringList());
+    CFolderWatch watch(request_.followChanges ? request_.locations : StringList(), abortRequested_);
     // Shell objects of the thread's own apartment.
     ComPtr<IShellLinkW> shellLink;
     CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.putVoid());

@@ -31,7 +31,7 @@ protected:
         if (site) site->lastFocusObject.reset();  // the site's record holds the band
         site.reset();
         pumpMessages();
-        EXPECT_EQ(module.canUnloadNow(), S_OK);
+        EXPECT_EQ(module.canUnloadWithin(1000), S_OK);
     }
     // Sites the band, runs the posted creation of the bar and sizes the band as a host does.
     void showBand() {
