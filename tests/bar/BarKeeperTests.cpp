@@ -81,7 +81,9 @@ TEST_F(BarKeeperTest, ReloadAndClosingDuringASlowTargetCheckReturnAtOnceAndWrite
     EXPECT_TRUE(bar->busy());
     // The rescan the reload asked for.
     ASSERT_TRUE(pumpUntil([&] { return check->entered == 2; }, 30000));
-    EXPECT_LT(timed([&] { bar.reset(); }), 100u);
+    // Far below the step's 20 s; on a loaded machine the window's own teardown takes more
+    // than the stop.
+    EXPECT_LT(timed([&] { bar.reset(); }), 500u);
 
     SetEvent(check->released.get());
     EXPECT_TRUE(pumpUntil([&] { return LiveObjectCount::value() == threadsBefore; }, 20000)) << "both threads end";
