@@ -92,9 +92,11 @@ public:
 
     // While the index keeper loads the index the bar asked for.
     bool busy() const noexcept { return keeper_ && keeper_->loading(); }
-    // Stops the index keeper's thread and waits until it has ended; the index it was
-    // building is dropped.
+    // Stops the index keeper's thread without waiting for it; the index it was building is
+    // dropped.
     void stopWorker() noexcept;
+    // The index keeper's running thread, or 0: for the tests.
+    DWORD indexThreadId() const noexcept { return keeper_ ? keeper_->threadId() : 0; }
     MatchMode matchMode() const noexcept { return matchMode_; }
     AutoSelectMode autoSelectMode() const noexcept { return autoSelectMode_; }
     const ShortcutIndex& index() const noexcept { return index_; }

@@ -25,6 +25,6 @@ constexpr UINT NotifyIconId = 1;
 constexpr int ExitClosedCleanly = 0;     // the band was closed and its module may unload
 constexpr int ExitAlreadyRunning = 1;    // another instance runs; it was asked to show itself
 constexpr int ExitBandUnavailable = 2;   // no window, or the band could not be loaded or sited
-constexpr int ExitBandStillInUse = 3;    // after the last Release DllCanUnloadNow said S_FALSE
+constexpr int ExitBandStillInUse = 3;    // a second after the last Release DllCanUnloadNow said S_FALSE
 
 }  // namespace kest

@@ -2,7 +2,8 @@
 // module beside it, hosts the band in its strip and runs until "Exit".
 // Exit codes (FloatBarIdentity.h): 0 the band was closed and its module reported that it may
 // unload; 1 another instance runs and was shown; 2 the band could not be hosted; 3 the band
-// module still had live objects after the last Release.
+// module still had live objects a second after the last Release (a thread of the band stuck
+// in a slow step, such as a shortcut's target on an offline server).
 #include "BandIdentity.h"
 #include "CFloatBarWnd.h"
 #include "FloatBarIdentity.h"
@@ -11,6 +12,11 @@
 #include <commctrl.h>
 
 using namespace kest;
+
+namespace {
+// How long the band module's threads are given to end after the band was closed.
+constexpr DWORD ModuleThreadPatience = 1000;
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     FloatBarInstance single;
@@ -45,5 +51,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         bar.closeBand();
     }
-    return module.unloadIfUnused() == S_OK ? ExitClosedCleanly : ExitBandStillInUse;
+    return module.unloadWhenUnused(ModuleThreadPatience) == S_OK ? ExitClosedCleanly : ExitBandStillInUse;
 }

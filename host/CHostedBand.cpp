@@ -3,6 +3,11 @@
 
 namespace kest {
 
+namespace {
+// How often a module that may not unload yet is asked again.
+constexpr DWORD UnloadPollInterval = 10;
+}  // namespace
+
 HRESULT CHostedBand::open(IUnknown* band, HWND window, HostSiteEvents* events) {
     close();
     if (!band || !window) return E_INVALIDARG;
@@ -104,6 +109,12 @@ HRESULT CBandModuleFile::unloadIfUnused() noexcept {
     canUnloadNow_ = nullptr;
     getClassObject_ = nullptr;
     return S_OK;
+}
+
+HRESULT CBandModuleFile::unloadWhenUnused(DWORD patience) noexcept {
+    const ULONGLONG start = GetTickCount64();
+    while (canUnloadNow() != S_OK && GetTickCount64() - start < patience) Sleep(UnloadPollInterval);
+    return unloadIfUnused();
 }
 
 }  // namespace kest

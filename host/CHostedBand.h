@@ -62,6 +62,10 @@ public:
     HRESULT canUnloadNow() const;
     // Frees the module when DllCanUnloadNow says S_OK; returns that answer.
     HRESULT unloadIfUnused() noexcept;
+    // The same, asking again for up to patience milliseconds while it says S_FALSE: the
+    // module's threads end on their own after the last Release, one of them perhaps in the
+    // middle of a step.
+    HRESULT unloadWhenUnused(DWORD patience) noexcept;
 
 private:
     using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();

@@ -14,9 +14,29 @@ bool underWine() {
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+// Waits for one of count handles or for timeout milliseconds, dispatching every message that
+// arrives meanwhile: the thread is a single-threaded apartment that lives as long as the
+// band, and COM and the system reach it through its queue. What WaitForMultipleObjects
+// gives, never the index of the queue.
+DWORD waitDispatching(const HANDLE* handles, DWORD count, DWORD timeout) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        const ULONGLONG waited = GetTickCount64() - start;
+        const DWORD left = timeout == INFINITE ? INFINITE : waited >= timeout ? 0 : static_cast<DWORD>(timeout - waited);
+        const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke != WAIT_OBJECT_0 + count) return woke;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 }  // namespace
 
-CFolderWatch::CFolderWatch(StringList locations) : locations_(std::move(locations)), eachFolder_(underWine()) {
+CFolderWatch::CFolderWatch(StringList locations, const std::atomic<bool>& abortRequested)
+    : locations_(std::move(locations)), abortRequested_(abortRequested), eachFolder_(underWine()) {
     watchAll();
 }
 
@@ -27,7 +47,7 @@ void CFolderWatch::watchAll() {
     // Every folder below the locations, breadth first; links to other folders are not
     // followed, so a junction to an ancestor cannot make the walk endless.
     std::vector<std::wstring> folders(locations_.begin(), locations_.end());
-    for (size_t next = 0; next < folders.size() && watches_.size() < MaxFolders; ++next) {
+    for (size_t next = 0; next < folders.size() && watches_.size() < MaxFolders && !abortRequested_; ++next) {
         WIN32_FIND_DATAW found{};
         UniqueFindHandle find(FindFirstFileW((folders[next] + L"\\*").c_str(), &found));
         if (!find) continue;
@@ -38,7 +58,7 @@ void CFolderWatch::watchAll() {
                 continue;
             folders.push_back(folders[next] + L"\\" + name);
             add(folders.back(), false);
-        } while (watches_.size() < MaxFolders && FindNextFileW(find.get(), &found));
+        } while (watches_.size() < MaxFolders && !abortRequested_ && FindNextFileW(find.get(), &found));
     }
 }
 
@@ -52,10 +72,11 @@ void CFolderWatch::rearm(size_t position) {
 }
 
 CFolderWatch::Wake CFolderWatch::wait(HANDLE stop, DWORD timeout) {
-    if (watches_.size() >= MAXIMUM_WAIT_OBJECTS) return waitChunked(stop, timeout);
+    // The wait takes stop and the watches; the message queue takes one of its places.
+    if (watches_.size() >= MAXIMUM_WAIT_OBJECTS - 1) return waitChunked(stop, timeout);
     std::vector<HANDLE> handles{stop};
     for (const UniqueChangeNotification& watch : watches_) handles.push_back(watch.get());
-    const DWORD woke = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, timeout);
+    const DWORD woke = waitDispatching(handles.data(), static_cast<DWORD>(handles.size()), timeout);
     if (woke == WAIT_TIMEOUT) return Wake::TimedOut;
     if (woke <= WAIT_OBJECT_0 || woke >= WAIT_OBJECT_0 + handles.size()) return Wake::Stopped;
     if (eachFolder_)
@@ -84,7 +105,7 @@ CFolderWatch::Wake CFolderWatch::waitChunked(HANDLE stop, DWORD timeout) {
         const ULONGLONG waited = GetTickCount64() - start;
         if (timeout != INFINITE && waited >= timeout) return Wake::TimedOut;
         const DWORD slice = timeout == INFINITE ? PollInterval : static_cast<DWORD>(std::min<ULONGLONG>(PollInterval, timeout - waited));
-        if (WaitForSingleObject(stop, slice) != WAIT_TIMEOUT) return Wake::Stopped;
+        if (waitDispatching(&stop, 1, slice) != WAIT_TIMEOUT) return Wake::Stopped;
     }
 }
 

@@ -6,6 +6,7 @@
 // subfolders are watched too.
 #include "StringListKey.h"
 #include "UniqueHandle.h"
+#include <atomic>
 #include <vector>
 
 namespace kest {
@@ -14,10 +15,12 @@ class CFolderWatch {
 public:
     enum class Wake { Changed, Stopped, TimedOut };
 
-    explicit CFolderWatch(StringList locations);
+    // Setting abortRequested stops the walk through the folders (which may be long where each
+    // folder is watched on its own); the watch then sees less.
+    CFolderWatch(StringList locations, const std::atomic<bool>& abortRequested);
 
     // Waits for a change, for stop to be signalled or for timeout milliseconds (INFINITE:
-    // no limit), whichever comes first.
+    // no limit), whichever comes first; the thread's messages are dispatched meanwhile.
     Wake wait(HANDLE stop, DWORD timeout);
 
     // Folders watched on their own at most: a bound on the handles a huge tree takes.
@@ -31,6 +34,7 @@ private:
     void rearm(size_t position);
 
     StringList locations_;
+    const std::atomic<bool>& abortRequested_;
     bool eachFolder_;
     std::vector<UniqueChangeNotification> watches_;
 };

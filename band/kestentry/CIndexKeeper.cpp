@@ -11,6 +11,8 @@
 #include "StartMenuScanner.h"
 #include <commctrl.h>
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 namespace kest {
 
@@ -31,30 +33,95 @@ constexpr size_t BackgroundYieldEvery = 4;
 
 }  // namespace
 
+// The thread's state lives here rather than in the keeper, which the bar destroys without
+// waiting for the thread. The bar's window and status sink are reached only under lock_,
+// and stop detaches them under it: after stop nothing of the bar is touched.
+class CIndexKeeper::Worker : private ScanStatusSink {
+public:
+    Worker(HWND bar, UINT readyMessage, ScanStatusSink* status, Request request)
+        : request_(std::move(request)),
+          stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          bar_(bar),
+          readyMessage_(readyMessage),
+          status_(status) {}
+
+    bool usable() const noexcept { return static_cast<bool>(stopEvent_); }
+    void noteUserInput() noexcept { lastUserInput_ = GetTickCount64(); }
+    std::unique_ptr<Update> takeWaiting() {
+        std::lock_guard<std::mutex> lock(lock_);
+        return std::move(waiting_);
+    }
+    void stop() noexcept {
+        {
+            std::lock_guard<std::mutex> lock(lock_);
+            bar_ = nullptr;
+            status_ = nullptr;
+            waiting_.reset();
+        }
+        abortRequested_ = true;
+        SetEvent(stopEvent_.get());
+    }
+    void loadAndFollow();
+
+private:
+    // Whether any source without files is listed again from time to time.
+    bool listsEntries() const noexcept {
+        return request_.includePackagedApps || request_.includeControlPanel;
+    }
+    // The entries of the sources without files that the request includes.
+    ShortcutIndex listedEntries(AppsFolder& appsFolder) const;
+    void follow(CFolderWatch& watch, bool indexMayBeStale, IShellLinkW* shellLink, IShellFolder* desktopFolder,
+                AppsFolder& appsFolder, ShortcutIndex& apps);
+    void rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps);
+    // Posts update to the bar, or drops it once the bar is detached.
+    void handOver(std::unique_ptr<Update> update);
+    // The status of a requested scan, passed on to the bar while it is attached.
+    void setStatusText(const std::wstring& text) override;
+
+    const Request request_;
+    std::atomic<bool> abortRequested_{false};
+    std::atomic<ULONGLONG> lastUserInput_{0};
+    const UniqueKernelHandle stopEvent_;
+    std::mutex lock_;  // guards what follows
+    HWND bar_;
+    UINT readyMessage_;
+    ScanStatusSink* status_;
+    std::unique_ptr<Update> waiting_;
+};
+
+DWORD WINAPI CIndexKeeper::run(void* parameter) {
+    {
+        const std::unique_ptr<std::shared_ptr<Worker>> worker(static_cast<std::shared_ptr<Worker>*>(parameter));
+        INITCOMMONCONTROLSEX controls{sizeof(controls), 0x2FF};
+        InitCommonControlsEx(&controls);
+        ComInitialization com(COINIT_APARTMENTTHREADED);
+        (*worker)->loadAndFollow();
+    }
+    ExitModuleThread(0);
+}
+
 CIndexKeeper::CIndexKeeper(HWND bar, UINT readyMessage, ScanStatusSink* status) noexcept
-    : bar_(bar), readyMessage_(readyMessage), status_(status), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    : bar_(bar), readyMessage_(readyMessage), status_(status) {}
 
 CIndexKeeper::~CIndexKeeper() { stop(); }
 
 bool CIndexKeeper::load(Request request) {
     stop();
-    if (!stopEvent_) return false;
-    request_ = std::move(request);
-    loading_ = true;
-    thread_.reset(CreateModuleThread(run, this));
+    auto worker = std::make_shared<Worker>(bar_, readyMessage_, status_, std::move(request));
+    if (!worker->usable()) return false;
+    auto* held = new std::shared_ptr<Worker>(worker);
+    thread_.reset(CreateModuleThread(run, held));
     if (!thread_) {
-        loading_ = false;
+        delete held;
         return false;
     }
+    worker_ = std::move(worker);
+    loading_ = true;
     return true;
 }
 
 bool CIndexKeeper::take(Update& update) {
-    std::unique_ptr<Update> waiting;
-    {
-        std::lock_guard<std::mutex> lock(waitingLock_);
-        waiting = std::move(waiting_);
-    }
+    std::unique_ptr<Update> waiting = worker_ ? worker_->takeWaiting() : nullptr;
     if (!waiting) return false;
     update = std::move(*waiting);
     if (!update.background) loading_ = false;
@@ -65,32 +132,22 @@ void CIndexKeeper::setListingInterval(ULONGLONG milliseconds) noexcept {
     listingInterval = milliseconds ? milliseconds : DefaultListingInterval;
 }
 
+void CIndexKeeper::noteUserInput() noexcept {
+    if (worker_) worker_->noteUserInput();
+}
+
 void CIndexKeeper::stop() noexcept {
-    if (thread_) {
-        abortRequested_ = true;
-        SetEvent(stopEvent_.get());
-        WaitForSingleObject(thread_.get(), INFINITE);
-        thread_.reset();
-        ResetEvent(stopEvent_.get());
-        abortRequested_ = false;
-    }
+    if (worker_) worker_->stop();
+    worker_.reset();
+    thread_.reset();
     loading_ = false;
-    std::lock_guard<std::mutex> lock(waitingLock_);
-    waiting_.reset();
 }
 
-DWORD WINAPI CIndexKeeper::run(void* parameter) {
-    auto* keeper = static_cast<CIndexKeeper*>(parameter);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), 0x2FF};
-    InitCommonControlsEx(&controls);
-    {
-        ComInitialization com(COINIT_APARTMENTTHREADED);
-        keeper->loadAndFollow();
-    }
-    ExitModuleThread(0);
-}
+DWORD CIndexKeeper::threadId() const noexcept { return thread_ ? GetThreadId(thread_.get()) : 0; }
 
-void CIndexKeeper::loadAndFollow() {
+void CIndexKeeper::Worker::loadAndFollow() {
+    // Watched before the load, so that what changes while it runs is seen.
+    CFolderWatch watch(request_.followChanges ? request_.locations : StringList(), abortRequested_);
     // Shell objects of the thread's own apartment.
     ComPtr<IShellLinkW> shellLink;
     CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.putVoid());
@@ -99,10 +156,12 @@ void CIndexKeeper::loadAndFollow() {
     const std::shared_ptr<AppsFolder> appsFolder = currentAppsFolder();
     // The entries of every source without files, not only the packaged apps.
     ShortcutIndex apps = listedEntries(*appsFolder);
+    if (abortRequested_) return;
 
     auto update = std::make_unique<Update>();
-    const ScanContext context{abortRequested_, bar_, shellLink.get(), desktopFolder.get(), status_,
-                              &apps};
+    // No window: the status goes through this worker, which passes it on while the bar is
+    // attached, and a link resolves without any user interface.
+    const ScanContext context{abortRequested_, nullptr, shellLink.get(), desktopFolder.get(), this, &apps};
     const IndexLoadResult result = loadOrScanIndex(context, request_.locations, request_.rescan, update->index);
     if (abortRequested_) return;
     // The file holds the apps of its scan; the ones installed now count.
@@ -111,20 +170,21 @@ void CIndexKeeper::loadAndFollow() {
     if (abortRequested_) return;
     handOver(std::move(update));
 
-    if (request_.followChanges || request_.includePackagedApps || request_.includeControlPanel)
-        follow(shellLink.get(), desktopFolder.get(), *appsFolder, apps);
+    if (request_.followChanges || listsEntries())
+        follow(watch, result == IndexLoadResult::ReadFromFile && request_.followChanges, shellLink.get(),
+               desktopFolder.get(), *appsFolder, apps);
 }
 
-void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder,
-                          ShortcutIndex& apps) {
-    CFolderWatch watch(request_.followChanges ? request_.locations : StringList());
-    const bool listApps = request_.includePackagedApps || request_.includeControlPanel;
+void CIndexKeeper::Worker::follow(CFolderWatch& watch, bool indexMayBeStale, IShellLinkW* shellLink,
+                                  IShellFolder* desktopFolder, AppsFolder& appsFolder, ShortcutIndex& apps) {
+    const bool listApps = listsEntries();
     const ULONGLONG interval = listingInterval;
     ULONGLONG lastRescan = GetTickCount64();
     ULONGLONG nextListing = listApps ? lastRescan + interval : Never;
-    ULONGLONG lastChange = 0;
+    // The file may be older than changes made while no band ran.
+    bool changed = indexMayBeStale;
+    ULONGLONG lastChange = lastRescan;
     ULONGLONG appsListedAt = 0;
-    bool changed = false;
     for (;;) {
         const ULONGLONG due =
             changed ? std::min(nextListing, std::max(lastChange + QuietTime, lastRescan + RescanInterval)) : nextListing;
@@ -161,11 +221,13 @@ void CIndexKeeper::follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, A
     }
 }
 
-void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps) {
+void CIndexKeeper::Worker::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder,
+                                              const ShortcutIndex* apps) {
+    if (abortRequested_) return;
     auto update = std::make_unique<Update>();
     update->background = true;
-    // No window and no status: the user goes on typing while it runs, and the thread gives
-    // way to the window thread for the processor and the disk.
+    // No status: the user goes on typing while it runs, and the thread gives way to the
+    // window thread for the processor and the disk.
     const ScanContext context{abortRequested_, nullptr, shellLink, desktopFolder, nullptr, apps,
                               BackgroundYieldEvery, &lastUserInput_};
     StartMenuScanner scanner(context, update->index);
@@ -178,9 +240,9 @@ void CIndexKeeper::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desk
     handOver(std::move(update));
 }
 
-ShortcutIndex CIndexKeeper::listedEntries(AppsFolder& appsFolder) const {
+ShortcutIndex CIndexKeeper::Worker::listedEntries(AppsFolder& appsFolder) const {
     ShortcutIndex listed;
-    if (request_.includePackagedApps) listed = packagedAppEntries(appsFolder.items());
+    if (request_.includePackagedApps) listed = packagedAppEntries(appsFolder.items(abortRequested_));
     if (request_.includeSettingsPages) listed.merge(settingsPageEntries());
     if (request_.includeSystemCommands) listed.merge(systemCommandEntries(*currentSystemCalls()));
     // Stopped between items: an incomplete listing is never handed over.
@@ -189,15 +251,19 @@ ShortcutIndex CIndexKeeper::listedEntries(AppsFolder& appsFolder) const {
     return listed;
 }
 
-void CIndexKeeper::handOver(std::unique_ptr<Update> update) {
-    {
-        std::lock_guard<std::mutex> lock(waitingLock_);
-        // A newer index replaces one the bar has not taken yet; if that was the answer to
-        // the bar's load, the newer one answers it.
-        if (waiting_ && !waiting_->background) update->background = false;
-        waiting_ = std::move(update);
-    }
+void CIndexKeeper::Worker::handOver(std::unique_ptr<Update> update) {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (!bar_) return;
+    // A newer index replaces one the bar has not taken yet; if that was the answer to the
+    // bar's load, the newer one answers it.
+    if (waiting_ && !waiting_->background) update->background = false;
+    waiting_ = std::move(update);
     PostMessageW(bar_, readyMessage_, 0, 0);
+}
+
+void CIndexKeeper::Worker::setStatusText(const std::wstring& text) {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (bar_) showScanStatus(bar_, status_, text);
 }
 
 }  // namespace kest

@@ -1,25 +1,22 @@
 #pragma once
 // Keeps the search bar's shortcut index. Asked to, it reads the index file or scans the scan
 // locations on a thread of its own, with the entries of the sources without files added
-// (packaged apps, Settings pages, Control Panel items, system commands). Afterwards it follows the
-// disk on that thread: it watches every scan location with its whole subtree and rescans in
-// the background once 2 seconds have passed without a further change, at most once every
-// 10 seconds; it lists the packaged apps and the Control Panel items again every minute and
-// at each background rescan.
+// (packaged apps, Settings pages, Control Panel items, system commands). It follows the disk on
+// that thread: it watches every scan location with its whole subtree from before the load and
+// rescans in the background once 2 seconds have passed without a further change, at most
+// once every 10 seconds; an index read from the file counts as changed, since the disk may
+// have changed while no band ran. It lists the packaged apps and the Control Panel items again
+// every minute and at each background rescan.
 // Every new index is prepared for matching there and announced by a message posted to the
-// bar, never sent: the bar's thread may be waiting for the keeper while it closes.
+// bar, never sent. The bar's thread never waits for that thread.
 #include "ScanContext.h"
 #include "ShortcutEntry.h"
 #include "StringListKey.h"
 #include "UniqueHandle.h"
 #include "search/MatchCatalog.h"
-#include <atomic>
 #include <memory>
-#include <mutex>
 
 namespace kest {
-
-class AppsFolder;
 
 class CIndexKeeper {
 public:
@@ -27,7 +24,7 @@ public:
         StringList locations;
         bool rescan = false;  // scan even when the index file can be read
         bool includePackagedApps = true;
-        bool followChanges = true;  // watch the locations once the index is loaded
+        bool followChanges = true;  // watch the locations and rescan after changes
         bool includeSettingsPages = true;
         bool includeSystemCommands = true;
         bool includeControlPanel = true;
@@ -54,34 +51,30 @@ public:
     bool take(Update& update);
     // Called on the window thread for every key the user types: a background rescan then
     // gives way to the typing.
-    void noteUserInput() noexcept { lastUserInput_ = GetTickCount64(); }
-    // Stops the thread and waits for it. It polls between files and waits on the stop
-    // event otherwise, so this returns at once.
+    void noteUserInput() noexcept;
+    // Detaches the bar from the thread and tells the thread to stop, without waiting for it:
+    // one step of a scan can take 20 s (a target on an offline server). Once this returns,
+    // the thread touches nothing of the bar; it ends on its own, drops what it made and
+    // never writes the index file.
     void stop() noexcept;
     // How often the packaged apps and the Control Panel items are listed again: a minute,
     // unless set otherwise (0 puts the minute back).
     static void setListingInterval(ULONGLONG milliseconds) noexcept;
+    // The running thread's id, or 0: for the tests.
+    DWORD threadId() const noexcept;
 
 private:
-    static DWORD WINAPI run(void* keeper);
-    void loadAndFollow();
-    void follow(IShellLinkW* shellLink, IShellFolder* desktopFolder, AppsFolder& appsFolder, ShortcutIndex& apps);
-    void rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps);
-    void handOver(std::unique_ptr<Update> update);
-    // The entries of the sources without files that the request includes.
-    ShortcutIndex listedEntries(AppsFolder& appsFolder) const;
+    // Everything the thread touches, held by the thread and by the keeper.
+    class Worker;
+    // The thread's routine; worker is a new std::shared_ptr<Worker>, which it deletes.
+    static DWORD WINAPI run(void* worker);
 
     HWND bar_;
     UINT readyMessage_;
     ScanStatusSink* status_;
-    Request request_;  // read by the thread while it runs
-    std::atomic<bool> abortRequested_{false};
-    std::atomic<ULONGLONG> lastUserInput_{0};
-    UniqueKernelHandle stopEvent_;
+    std::shared_ptr<Worker> worker_;
     UniqueKernelHandle thread_;
     bool loading_ = false;
-    std::mutex waitingLock_;
-    std::unique_ptr<Update> waiting_;
 };
 
 }  // namespace kest

@@ -31,7 +31,7 @@ std::wstring appUserModelId(IShellItem* item) {
 
 class ShellAppsFolder : public AppsFolder {
 public:
-    std::vector<AppsFolderItem> items() override {
+    std::vector<AppsFolderItem> items(const std::atomic<bool>& abortRequested) override {
         std::vector<AppsFolderItem> found;
         ComPtr<IShellItem> folder;
         if (FAILED(SHGetKnownFolderItem(FOLDERID_AppsFolder, KF_FLAG_DEFAULT, nullptr, IID_IShellItem,
@@ -42,7 +42,7 @@ public:
         if (FAILED(folder->BindToHandler(nullptr, BHID_EnumItems, IID_IEnumShellItems, enumeration.putVoid())) ||
             !enumeration)
             return found;
-        for (;;) {
+        while (!abortRequested) {
             ComPtr<IShellItem> item;
             ULONG fetched = 0;
             if (enumeration->Next(1, item.put(), &fetched) != S_OK || fetched != 1 || !item) break;

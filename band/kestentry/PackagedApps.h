@@ -4,6 +4,7 @@
 // "shell:AppsFolder\<Application User Model ID>" as path and executable, which the shell
 // starts. Ordinary programs of that folder come through their shortcuts and are left out.
 #include "ShortcutEntry.h"
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +30,9 @@ class AppsFolder {
 public:
     virtual ~AppsFolder() = default;
     // Every item; empty when the folder cannot be listed (as on systems without it). Called
-    // on the index keeper's threads, with COM initialised there.
-    virtual std::vector<AppsFolderItem> items() = 0;
+    // on the index keeper's threads, with COM initialised there. Once abortRequested is set
+    // it may stop early, with the items listed so far.
+    virtual std::vector<AppsFolderItem> items(const std::atomic<bool>& abortRequested) = 0;
 };
 
 // The folder the band lists: the shell's, unless another was put in its place.

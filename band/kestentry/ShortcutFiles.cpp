@@ -3,6 +3,7 @@
 #include "UniqueHandle.h"
 #include <intshcut.h>
 #include <shlwapi.h>
+#include <mutex>
 #include <vector>
 
 namespace kest {
@@ -59,8 +60,23 @@ bool linkPath(IShellLinkW* link, wchar_t* buffer, size_t size, DWORD flags) {
     return true;
 }
 
+class FileSystemTargetCheck : public TargetCheck {
+public:
+    bool exists(const wchar_t* path) override { return PathFileExistsW(path) != FALSE; }
+};
+
+std::mutex targetCheckLock;
+std::shared_ptr<TargetCheck>& targetCheckInUse() {
+    static std::shared_ptr<TargetCheck> check = std::make_shared<FileSystemTargetCheck>();
+    return check;
+}
+
 // path always fits MAX_PATH here: longer targets were refused before.
-bool existingPath(const wchar_t* path) { return path[0] != L'\0' && PathFileExistsW(path); }
+bool existingPath(const wchar_t* path) { return path[0] != L'\0' && currentTargetCheck()->exists(path); }
+
+// With SLR_NO_UI the high word of Resolve's flags is the most it may take, in milliseconds
+// (3 s when 0). Wine ignores it.
+constexpr DWORD ResolveTimeout = 1000;
 
 // The stored path, with an environment-variable path expanded to its short form.
 bool storedTarget(IShellLinkW* link, wchar_t* buffer, size_t size) {
@@ -81,6 +97,16 @@ bool storedTarget(IShellLinkW* link, wchar_t* buffer, size_t size) {
 }
 
 }  // namespace
+
+std::shared_ptr<TargetCheck> currentTargetCheck() {
+    std::lock_guard<std::mutex> lock(targetCheckLock);
+    return targetCheckInUse();
+}
+
+void replaceTargetCheck(std::shared_ptr<TargetCheck> check) {
+    std::lock_guard<std::mutex> lock(targetCheckLock);
+    targetCheckInUse() = check ? std::move(check) : std::make_shared<FileSystemTargetCheck>();
+}
 
 std::wstring extendedLengthPath(const std::wstring& path) {
     if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
@@ -104,7 +130,7 @@ bool ResolveLinkTarget(IPersistFile* persistFile, const wchar_t* linkPath, wchar
     if (storedTarget(link.get(), buffer, size) && buffer[0] != L'\0') return existingPath(buffer);
 
     // No user interface: this runs on the worker, and a dialog would block closing the bar.
-    if (FAILED(link->Resolve(owner, SLR_NO_UI | SLR_ANY_MATCH))) {
+    if (FAILED(link->Resolve(owner, static_cast<DWORD>(MAKELONG(SLR_NO_UI | SLR_ANY_MATCH, ResolveTimeout))))) {
         buffer[0] = L'\0';
         return false;
     }

@@ -5,9 +5,23 @@
 #include "WindowsInstaller.h"
 #include <windows.h>
 #include <shlobj.h>
+#include <memory>
 #include <string>
 
 namespace kest {
+
+// Whether a link's target exists: the file system's answer, or a stand-in in the tests. On
+// an offline server or a disconnected mapped drive the answer can take 20 s or more.
+class TargetCheck {
+public:
+    virtual ~TargetCheck() = default;
+    // path is not empty and fits MAX_PATH.
+    virtual bool exists(const wchar_t* path) = 0;
+};
+
+// The check the scans use: the file system's, unless another was put in its place.
+std::shared_ptr<TargetCheck> currentTargetCheck();
+void replaceTargetCheck(std::shared_ptr<TargetCheck> check);
 
 // path as the file functions take it: paths of MAX_PATH characters or more get the
 // "\\?\" (or "\\?\UNC\") prefix, so that no call truncates or refuses them.
@@ -17,7 +31,7 @@ std::wstring extendedLengthPath(const std::wstring& path);
 // into buffer (size characters): the installed path of an advertised shortcut, or the
 // link's stored path, expanded when it begins with "%". True when a target was found,
 // fits into buffer and exists. Resolve runs only when the link stores no path, without any
-// user interface, so no dialog can block the scan.
+// user interface and for at most a second, so no dialog can block the scan.
 bool ResolveLinkTarget(IPersistFile* persistFile, const wchar_t* linkPath, wchar_t* buffer, size_t size,
                        const WindowsInstaller& installer, HWND owner);
 

@@ -52,10 +52,10 @@ ScanResult StartMenuScanner::Rescan(const StringList& locations, const std::wstr
     return saveIndex(index_, indexPath) ? ScanResult::Saved : ScanResult::SaveFailed;
 }
 
-void StartMenuScanner::showStatus(const std::wstring& folder) {
+void showScanStatus(HWND window, ScanStatusSink* status, const std::wstring& folder) {
     wchar_t text[MAX_PATH] = {};
     wcsncpy(text, folder.c_str(), MAX_PATH - 1);
-    if (HWND window = context_.ownerWindow) {
+    if (window) {
         RECT client = {};
         GetClientRect(window, &client);
         const int width = client.right - client.left;
@@ -64,8 +64,12 @@ void StartMenuScanner::showStatus(const std::wstring& folder) {
             ReleaseDC(window, dc);
         }
     }
-    if (context_.status) context_.status->setStatusText(text);
-    if (context_.ownerWindow) InvalidateRect(context_.ownerWindow, nullptr, TRUE);
+    if (status) status->setStatusText(text);
+    if (window) InvalidateRect(window, nullptr, TRUE);
+}
+
+void StartMenuScanner::showStatus(const std::wstring& folder) {
+    showScanStatus(context_.ownerWindow, context_.status, folder);
 }
 
 void StartMenuScanner::clearStatus() {

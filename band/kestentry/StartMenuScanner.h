@@ -11,6 +11,10 @@
 
 namespace kest {
 
+// Shows folder as the status of a scan: compacted to window's width when there is a window,
+// passed to status (may be null), and window invalidated.
+void showScanStatus(HWND window, ScanStatusSink* status, const std::wstring& folder);
+
 enum class ScanResult {
     Saved,        // every location was scanned and the index file written
     SaveFailed,   // every location was scanned; the index file could not be written (traced)

@@ -23,7 +23,7 @@ bool listed(const std::vector<std::wstring>& items, const std::wstring& text) {
 // Items as the shell's Applications folder gives them, changeable while the band runs.
 class StandInAppsFolder : public AppsFolder {
 public:
-    std::vector<AppsFolderItem> items() override {
+    std::vector<AppsFolderItem> items(const std::atomic<bool>&) override {
         std::lock_guard<std::mutex> lock(lock_);
         return items_;
     }

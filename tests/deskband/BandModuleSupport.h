@@ -47,6 +47,15 @@ public:
         return band;
     }
 
+    // DllCanUnloadNow, asked again for up to patience milliseconds while it says S_FALSE, as a
+    // host that polls would: the band's threads end on their own after the band closed.
+    HRESULT canUnloadWithin(DWORD patience) const {
+        const ULONGLONG start = GetTickCount64();
+        HRESULT result = canUnloadNow();
+        for (; result != S_OK && GetTickCount64() - start < patience; result = canUnloadNow()) Sleep(10);
+        return result;
+    }
+
     CanUnloadNow canUnloadNow = nullptr;
     GetClassObject getClassObject = nullptr;
     RegisterFunction registerServer = nullptr;

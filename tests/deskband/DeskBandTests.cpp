@@ -31,13 +31,8 @@ protected:
         if (site) site->lastFocusObject.reset();  // the site's record holds the band
         site.reset();
         pumpMessages();
-        // A read of the band's files that its worker began ends there on its own.
-        const DWORD start = GetTickCount();
-        while (module.canUnloadNow() != S_OK && GetTickCount() - start < 5000) {
-            Sleep(20);
-            pumpMessages();
-        }
-        EXPECT_EQ(module.canUnloadNow(), S_OK);
+        // The band's threads (the index keeper's, a read of the band's files) end on their own.
+        EXPECT_EQ(module.canUnloadWithin(5000), S_OK);
     }
     // Sites the band, runs the posted creation of the bar and sizes the band as a host does.
     void showBand() {

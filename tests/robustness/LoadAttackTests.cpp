@@ -197,7 +197,7 @@ int LoadAttack::cycles(std::uint64_t input) {
         band.close();
     }
     pumpMessages();
-    if (module.canUnloadNow() != S_OK) reportWrong(where + ": the module stays busy after the band closed");
+    if (module.canUnloadWithin(1000) != S_OK) reportWrong(where + ": the module stays busy after the band closed");
     if (input == 0) cyclesBefore = resourceCounts();
     int lost = 0;
     if (input + 1 == static_cast<std::uint64_t>(cycleCount())) {
@@ -251,7 +251,7 @@ int LoadAttack::reloadStorm() {
             reportWrong("storm: the bar lists " + std::to_string(band.itemCount()) + " items after the storm");
         band.close();
     }
-    if (module.canUnloadNow() != S_OK) reportWrong("storm: the module stays busy after the band closed");
+    if (module.canUnloadWithin(1000) != S_OK) reportWrong("storm: the module stays busy after the band closed");
     checkGrowth("1000 reload requests during a scan", before, resourceCounts());
     recordLine("[figures]   Load: " + std::to_string(reloadsSeen) + " new scans started while 1000 requests were posted");
     const size_t entries = indexFileEntries();

@@ -59,12 +59,18 @@ void reportDropDown(HWND band) {
     }
 }
 
+// DllCanUnloadNow, asked again for up to a second while it says S_FALSE, as the taskbar asks
+// from time to time: the band's threads end on their own after the band closed.
 HRESULT moduleCanUnload() {
     const HMODULE module = GetModuleHandleW(L"kestbar.dll");
     if (!module) return S_OK;  // already unloaded
     using CanUnload = HRESULT(STDAPICALLTYPE*)();
     auto canUnload = reinterpret_cast<CanUnload>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    return canUnload ? canUnload() : E_FAIL;
+    if (!canUnload) return E_FAIL;
+    const ULONGLONG start = GetTickCount64();
+    HRESULT result = canUnload();
+    for (; result != S_OK && GetTickCount64() - start < 1000; result = canUnload()) Sleep(10);
+    return result;
 }
 
 // Like the taskbar, the host moves the focus on when the band gives it back, and sizes the
