@@ -4,6 +4,7 @@
 #include "SolidIconFile.h"
 #include <shellapi.h>
 #include <shlobj.h>
+#include <algorithm>
 #include <vector>
 
 namespace kesttest {
@@ -122,6 +123,90 @@ TEST_F(BarIconTest, ItemsShowTheShortcutsIconTheTargetsOrTheGenericOne) {
     EXPECT_TRUE(eventuallyShows(L"Iconic Lost", genericPixels)) << "the generic program icon";
     EXPECT_NE(genericPixels, extractedPixels(notepad, 0)) << "the generic icon can be told apart";
     removeTree(icons);
+}
+
+// Typing one folder-item path after another, each a program file of its own, the cache
+// holds no more icons than its bound, and it does fill up to it.
+TEST_F(BarIconTest, IconsOfTwoThousandTypedPathsStayWithinTheBound) {
+    const std::wstring root = tempFolder(L"KestBarIconPaths");
+    const std::wstring program = systemFile(L"notepad.exe");
+    const std::wstring names = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    constexpr int PathCount = 2000;
+    std::vector<std::wstring> folders;  // "f00\\" and so on, below root
+    for (int made = 0; made < PathCount; made += static_cast<int>(names.size())) {
+        wchar_t folder[8] = {};
+        swprintf(folder, 8, L"f%02d\\", static_cast<int>(folders.size()));
+        folders.push_back(folder);
+        const std::wstring path = root + L"\\" + folder;
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+        // Links to one program file: each path is a program whose icon is extracted anew.
+        for (size_t n = 0; n < names.size() && made + static_cast<int>(n) < PathCount; ++n)
+            ASSERT_TRUE(CreateHardLinkW((path + names[n] + L".exe").c_str(), program.c_str(), nullptr));
+    }
+    startBar();
+    kest::ProgramIconCache* icons = bar->searchBox().programIcons();
+    ASSERT_NE(icons, nullptr);
+    size_t most = 0;
+    int typed = 0;
+    type(root + L"\\");
+    for (const std::wstring& folder : folders) {
+        type(folder);
+        for (size_t n = 0; n < names.size() && typed < PathCount; ++n, ++typed) {
+            type(std::wstring(1, names[n]));
+            ASSERT_EQ(1u, items().size()) << folder << names[n];
+            ASSERT_TRUE(listOpen());
+            // The icon of the path typed last is extracted before the next one is typed.
+            for (int wait = 0; wait < 400 && icons->pendingCount() > 0; ++wait) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+                pumpMessages();
+            }
+            UpdateWindow(bar->searchBox().listWindow());
+            most = std::max(most, icons->liveIconCount());
+            ASSERT_LE(icons->liveIconCount(), kest::ProgramIconCache::MaxIcons) << typed << " paths typed";
+            type(L"\b");
+        }
+        type(std::wstring(folder.size(), L'\b'));
+    }
+    EXPECT_EQ(PathCount, typed);
+    EXPECT_GE(most, kest::ProgramIconCache::MaxIcons - 2) << "the icons were extracted and kept up to the bound";
+    bar.reset();
+    removeTree(root);
+}
+
+HANDLE takenMessage = nullptr;
+constexpr UINT ProbeMessage = WM_APP + 0x517;
+
+LRESULT CALLBACK noteTakenMessage(int code, WPARAM removal, LPARAM message) {
+    const auto* taken = reinterpret_cast<const MSG*>(message);
+    if (code == HC_ACTION && removal == PM_REMOVE && taken->message == ProbeMessage) SetEvent(takenMessage);
+    return CallNextHookEx(nullptr, code, removal, message);
+}
+
+// The icon thread is an apartment that lives as long as the band: waiting for requests,
+// it still takes what is posted to it.
+TEST_F(BarIconTest, IconThreadTakesPostedMessagesWhileItWaits) {
+    writeShortcut(startMenu + L"\\Waiting Program.lnk", systemFile(L"notepad.exe"));
+    startBar();
+    type(L"waiting");
+    kest::ProgramIconCache* icons = bar->searchBox().programIcons();
+    ASSERT_NE(icons, nullptr);
+    UpdateWindow(bar->searchBox().listWindow());
+    ASSERT_NE(0u, icons->threadId()) << "the list asked for an icon";
+    for (int wait = 0; wait < 400 && icons->pendingCount() > 0; ++wait) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        pumpMessages();
+    }
+    ASSERT_EQ(0u, icons->pendingCount());
+    Sleep(100);  // the thread is waiting now
+
+    kest::UniqueKernelHandle taken(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    takenMessage = taken.get();
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, noteTakenMessage, nullptr, icons->threadId());
+    ASSERT_NE(hook, nullptr);
+    ASSERT_TRUE(PostThreadMessageW(icons->threadId(), ProbeMessage, 0, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken.get(), 100));
+    UnhookWindowsHookEx(hook);
+    takenMessage = nullptr;
 }
 
 }  // namespace

@@ -89,14 +89,74 @@ TEST_F(StartMenuPageStorage, RadioGroupsAreWrittenAsTheCheckedButtonsIndex) {
 }
 
 TEST_F(StartMenuPageStorage, StoredModeOutsideTheGroupLeavesEveryButtonUnchecked) {
-    setDword(SettingName::MatchMode, 3);
+    setDword(SettingName::MatchMode, 4);
     setDword(SettingName::AutoSelectMode, 7);
     SheetDriver driver;
     ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
         HWND page = sheet.startMenuPage();
         for (int id = IDC_MATCH_ALL; id <= IDC_AUTOSELECT_MRU; ++id) EXPECT_FALSE(checked(page, id)) << id;
+        EXPECT_FALSE(checked(page, IDC_MATCH_BEST));
         sheet.closeWithCloseButton();
     }));
+}
+
+// Best Match ranks by itself: while it is chosen the Auto-Select group is greyed, and Clear
+// History stays as it was.
+TEST_F(StartMenuPageStorage, BestMatchIsWrittenAs3AndGreysAutoSelect) {
+    const int autoSelect[] = {IDC_AUTOSELECT_GROUP, IDC_AUTOSELECT_FIRST, IDC_AUTOSELECT_MFU, IDC_AUTOSELECT_MRU};
+    const auto autoSelectEnabled = [&](HWND page) {
+        int enabled = 0;
+        for (int id : autoSelect) enabled += IsWindowEnabled(GetDlgItem(page, id)) ? 1 : 0;
+        return enabled;
+    };
+    SheetDriver driver;
+    ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
+        HWND page = sheet.startMenuPage();
+        EXPECT_EQ(4, autoSelectEnabled(page));
+        sheet.click(page, IDC_MATCH_BEST);
+        EXPECT_EQ(3u, dwordValue(SettingsKeyPath, SettingName::MatchMode));
+        EXPECT_TRUE(checked(page, IDC_MATCH_BEST));
+        EXPECT_FALSE(checked(page, IDC_MATCH_ALL));
+        EXPECT_EQ(0, autoSelectEnabled(page));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_CLEAR_HISTORY)));
+        sheet.click(page, IDC_MATCH_WORD_START);
+        EXPECT_EQ(2u, dwordValue(SettingsKeyPath, SettingName::MatchMode));
+        EXPECT_EQ(4, autoSelectEnabled(page));
+        sheet.click(page, IDC_MATCH_BEST);
+        sheet.closeWithCloseButton();
+    }));
+    // Opened again on the stored Best Match, the page greys the group from the start.
+    ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
+        HWND page = sheet.startMenuPage();
+        EXPECT_TRUE(checked(page, IDC_MATCH_BEST));
+        EXPECT_EQ(0, autoSelectEnabled(page));
+        sheet.closeWithCloseButton();
+    }));
+}
+
+TEST_F(StartMenuPageStorage, WindowsItemsBoxesClearAndRestoreTheirSource) {
+    const std::pair<int, const wchar_t*> boxes[] = {{IDC_INCLUDE_SETTINGS_PAGES, SettingName::IncludeSettingsPages},
+                                                    {IDC_INCLUDE_CONTROL_PANEL, SettingName::IncludeControlPanel},
+                                                    {IDC_INCLUDE_SYSTEM_COMMANDS, SettingName::IncludeSystemCommands}};
+    SheetDriver driver;
+    driver.startFakeBand();
+    ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
+        HWND page = sheet.startMenuPage();
+        for (const auto& [id, name] : boxes) {
+            EXPECT_TRUE(checked(page, id)) << "listed unless cleared";
+            sheet.click(page, id);
+            EXPECT_EQ(0u, dwordValue(SettingsKeyPath, name));
+            sheet.click(page, id);
+            EXPECT_TRUE(checked(page, id));
+            EXPECT_EQ(1u, dwordValue(SettingsKeyPath, name));
+            sheet.click(page, id);
+        }
+        sheet.closeWithCloseButton();
+    }));
+    EXPECT_FALSE(readIncludeSettingsPages());
+    EXPECT_FALSE(readIncludeControlPanel());
+    EXPECT_FALSE(readIncludeSystemCommands());
+    EXPECT_EQ(1, driver.reloadRequests()) << "the band was told once, at the close";
 }
 
 class StartMenuPageHotKey : public SheetTest {};

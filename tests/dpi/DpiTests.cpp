@@ -1,11 +1,15 @@
-// The band and the floating bar at 100 and at 150 percent display scale. Wine 8 takes the DPI
-// from LogPixels under HKCU\Control Panel\Desktop (else under HKLM\System\CurrentControlSet
-// \Hardware Profiles\Current\Software\Fonts) once, when a process starts: the 144 DPI cases
-// run in fresh processes, this program again (the DpiChild tests) or kestfloat.exe.
+// The band and the floating bar at 100 and at 150 percent display scale, and the band's images
+// at 125 and 175 percent. Wine 8 takes the DPI from LogPixels under HKCU\Control Panel\Desktop
+// (else under HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts) once,
+// when a process starts: the cases above 96 DPI run in fresh processes, this program again
+// (the DpiChild tests) or kestfloat.exe.
 #include "FakeBandSite.h"
 #include "FloatBarIdentity.h"
 #include "FloatBarPlacement.h"
 #include "SimpleBarDlg.h"
+#include "accessories/ScaledImages.h"
+#include "resource.h"
+#include "search/ModuleFolder.h"
 #include "deskband/CKestDeskBand.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -104,7 +108,33 @@ struct BandSizes {
     int icon = 0;            // the idle edit field's icon
     int listIcon = 0;        // the program icons in the list
     int listItem = 0;        // the list's item height
+    int buttonHeight = 0;    // the menu button's image
+    int barHeight = 0;       // the bar's client area
+    int editHeight = 0;      // the edit field's client area
+    int mark = 0;            // the menu's marks
+    int menuCheck = 0;       // the system's menu check marks at the bar's DPI
 };
+
+// The idle icon made for 100 percent, which is shown where no larger one fits.
+int smallestIdleIcon() {
+    const UniqueHBitmap icon(static_cast<HBITMAP>(
+        LoadImageW(bandModule(), MAKEINTRESOURCEW(IDB_EDITFIELD_ICON), IMAGE_BITMAP, 0, 0, 0)));
+    return bitmapSize(icon.get()).cy;
+}
+
+// The largest image set that fits: the menu button below the bar's top pixel, the idle icon
+// inside the edit field (at 96 DPI the field under Wine's dialog font is a pixel lower than
+// the smallest icon, which is shown then), the menu's marks as high as the system's own
+// check marks.
+void expectImagesFit(const BandSizes& sizes, UINT dpi) {
+    EXPECT_GT(sizes.buttonHeight, 0) << dpi;
+    EXPECT_LE(sizes.buttonHeight, sizes.barHeight - 1) << dpi;
+    EXPECT_GT(sizes.icon, 0) << dpi;
+    EXPECT_TRUE(sizes.icon <= sizes.editHeight || sizes.icon == smallestIdleIcon())
+        << dpi << ": an icon of " << sizes.icon << " in a field of " << sizes.editHeight;
+    EXPECT_GT(sizes.mark, 0) << dpi;
+    EXPECT_LE(sizes.mark, sizes.menuCheck) << dpi;
+}
 
 // The band as the taskbar hosts it, on a fake site whose window is parent, its bar loaded.
 class SitedBand {
@@ -150,6 +180,18 @@ public:
         CEnterKeyComboBox& box = band_->bar()->searchBox();
         sizes.listIcon = box.programIcons() ? box.programIcons()->iconSize() : 0;
         sizes.listItem = static_cast<int>(box.send(CB_GETITEMHEIGHT, 0));
+        CSimpleBarDlg& bar = *band_->bar();
+        sizes.buttonHeight = bitmapSize(bar.menuButton().image(RollOverImage::Up)).cy;
+        RECT client{};
+        GetClientRect(bar.hwnd(), &client);
+        sizes.barHeight = client.bottom;
+        GetClientRect(edit, &client);
+        sizes.editHeight = client.bottom;
+        sizes.mark = bitmapSize(bar.menuMark(0)).cy;
+        using MetricsForDpi = int(WINAPI*)(int, UINT);
+        const auto metricsForDpi = reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+        sizes.menuCheck = metricsForDpi ? metricsForDpi(SM_CYMENUCHECK, TopLevelDpi(bar.hwnd())) : 0;
         return sizes;
     }
 
@@ -190,8 +232,9 @@ TEST(DpiChild, ReportsTheBandsSizes) {
     GetEnvironmentVariableW(ReportVariable, path, MAX_PATH);
     FILE* report = _wfopen(path, L"w");
     ASSERT_NE(report, nullptr);
-    std::fprintf(report, "%d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon, sizes.listIcon,
-                 sizes.listItem);
+    std::fprintf(report, "%d %d %d %d %d %d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon,
+                 sizes.listIcon, sizes.listItem, sizes.buttonHeight, sizes.barHeight, sizes.editHeight, sizes.mark,
+                 sizes.menuCheck);
     std::fclose(report);
 }
 
@@ -243,13 +286,45 @@ TEST(DpiChild, BandFollowsAChangeOfDpiAndTellsItsSite) {
     const BandSizes after = band.sizes();
     EXPECT_EQ(after.reportedHeight, 33);
     EXPECT_EQ(after.button, 32);
-    EXPECT_EQ(after.icon, 24);
+    EXPECT_LE(after.icon, after.editHeight) << "the idle icon fits the field";
     EXPECT_EQ(after.listIcon, 24);
     EXPECT_GE(after.listItem, 26) << "an icon and a pixel above and below";
 
     // A second notice at the same DPI changes nothing and tells the site nothing.
     sendDpiChangedAfterParent(bandWindow);
     EXPECT_EQ(band.site().bandInfoChanges, 1);
+}
+
+// The band's sizes in this program started again at dpi, running the DpiChild tests that
+// filter names.
+BandSizes sizesInProcessAt(DWORD dpi, const wchar_t* filter) {
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
+    DeleteFileW(reportPath.c_str());
+    DWORD code = STILL_ACTIVE;
+    {
+        LogPixelsSetting setting(dpi);
+        EXPECT_TRUE(setting.set());
+        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
+        ChildProgram child;
+        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=" + filter);
+        SetEnvironmentVariableW(ReportVariable, nullptr);
+        EXPECT_TRUE(started);
+        if (started) code = child.waitForExit(180000);
+    }
+    EXPECT_EQ(code, 0u) << "the tests at " << dpi << " DPI passed";
+    BandSizes sizes;
+    FILE* report = _wfopen(reportPath.c_str(), L"r");
+    EXPECT_NE(report, nullptr) << dpi;
+    if (!report) return sizes;
+    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d %d %d %d %d %d", &sizes.reportedHeight, &sizes.button, &sizes.icon,
+                          &sizes.listIcon, &sizes.listItem, &sizes.buttonHeight, &sizes.barHeight, &sizes.editHeight,
+                          &sizes.mark, &sizes.menuCheck),
+              10);
+    std::fclose(report);
+    DeleteFileW(reportPath.c_str());
+    return sizes;
 }
 
 TEST(Dpi, BandScalesWithLogPixels) {
@@ -261,37 +336,30 @@ TEST(Dpi, BandScalesWithLogPixels) {
     EXPECT_EQ(at96.icon, 16);
     EXPECT_EQ(at96.listIcon, 16);
     EXPECT_GE(at96.listItem, 18);
+    expectImagesFit(at96, 96);
 
-    wchar_t folder[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
-    DeleteFileW(reportPath.c_str());
-    DWORD code = STILL_ACTIVE;
-    {
-        LogPixelsSetting setting(144);
-        ASSERT_TRUE(setting.set());
-        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
-        ChildProgram child;
-        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=DpiChild.*");
-        SetEnvironmentVariableW(ReportVariable, nullptr);
-        ASSERT_TRUE(started);
-        code = child.waitForExit(180000);
-    }
-    EXPECT_EQ(code, 0u) << "the tests at 144 DPI passed";
-    BandSizes at144;
-    FILE* report = _wfopen(reportPath.c_str(), L"r");
-    ASSERT_NE(report, nullptr);
-    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d", &at144.reportedHeight, &at144.button, &at144.icon,
-                          &at144.listIcon, &at144.listItem),
-              5);
-    std::fclose(report);
-    DeleteFileW(reportPath.c_str());
+    const BandSizes at144 = sizesInProcessAt(144, L"DpiChild.*");
     EXPECT_EQ(at144.reportedHeight, 33);
     EXPECT_EQ(at144.button, 32);
-    EXPECT_EQ(at144.icon, 24);
     EXPECT_EQ(at144.listIcon, 24);
     EXPECT_GE(at144.listItem, 26);
     EXPECT_LT(at96.listItem, at144.listItem);
+    expectImagesFit(at144, 144);
+}
+
+// At 125 and 175 percent the images made for 150 and 200 percent are nearest, but the bar is
+// too low for them: the largest set that fits is shown, still larger than at 100 percent
+// where a larger one fits.
+TEST(Dpi, ImagesFitTheBarBetweenTheirScales) {
+    if (inChildProcess()) GTEST_SKIP() << "runs in the first process";
+    const BandSizes at96 = sizesOfNewBand();
+    const BandSizes at120 = sizesInProcessAt(120, L"DpiChild.ReportsTheBandsSizes");
+    const BandSizes at168 = sizesInProcessAt(168, L"DpiChild.ReportsTheBandsSizes");
+    expectImagesFit(at120, 120);
+    expectImagesFit(at168, 168);
+    EXPECT_LT(at96.barHeight, at120.barHeight);
+    EXPECT_EQ(at168.button, at168.buttonHeight) << "the button is as wide as its image";
+    EXPECT_GT(at168.buttonHeight, at96.buttonHeight) << "a set larger than the 100 percent one fits at 175 percent";
 }
 
 struct StripSizes {
