@@ -115,25 +115,28 @@ struct BandSizes {
     int menuCheck = 0;       // the system's menu check marks at the bar's DPI
 };
 
-// The idle icon made for 100 percent, which is shown where no larger one fits.
-int smallestIdleIcon() {
-    const UniqueHBitmap icon(static_cast<HBITMAP>(
-        LoadImageW(bandModule(), MAKEINTRESOURCEW(IDB_EDITFIELD_ICON), IMAGE_BITMAP, 0, 0, 0)));
-    return bitmapSize(icon.get()).cy;
+// The height of the band's image made for 100 percent, which is shown where no larger one fits.
+int smallestImage(const wchar_t* resource) {
+    const UniqueHBitmap image(static_cast<HBITMAP>(LoadImageW(bandModule(), resource, IMAGE_BITMAP, 0, 0, 0)));
+    return bitmapSize(image.get()).cy;
 }
 
+// The button made for 150 percent where the bar has room for it (under Wine's own fonts it
+// has at 144 DPI), else the one for 100 percent.
+int buttonAt144(int barHeight) { return barHeight - 1 >= 32 ? 32 : smallestImage(L"MYIMAGEU"); }
+
 // The largest image set that fits: the menu button below the bar's top pixel, the idle icon
-// inside the edit field (at 96 DPI the field under Wine's dialog font is a pixel lower than
-// the smallest icon, which is shown then), the menu's marks as high as the system's own
-// check marks.
+// inside the edit field, the menu's marks as high as the system's own check marks; the set
+// made for 100 percent where none is that small (at 96 DPI the field under Wine's dialog font
+// is a pixel lower than the smallest icon).
 void expectImagesFit(const BandSizes& sizes, UINT dpi) {
-    EXPECT_GT(sizes.buttonHeight, 0) << dpi;
-    EXPECT_LE(sizes.buttonHeight, sizes.barHeight - 1) << dpi;
-    EXPECT_GT(sizes.icon, 0) << dpi;
-    EXPECT_TRUE(sizes.icon <= sizes.editHeight || sizes.icon == smallestIdleIcon())
+    const auto fits = [](int image, int limit, int smallest) { return image > 0 && (image <= limit || image == smallest); };
+    EXPECT_TRUE(fits(sizes.buttonHeight, sizes.barHeight - 1, smallestImage(L"MYIMAGEU")))
+        << dpi << ": a button of " << sizes.buttonHeight << " in a bar of " << sizes.barHeight;
+    EXPECT_TRUE(fits(sizes.icon, sizes.editHeight, smallestImage(MAKEINTRESOURCEW(IDB_EDITFIELD_ICON))))
         << dpi << ": an icon of " << sizes.icon << " in a field of " << sizes.editHeight;
-    EXPECT_GT(sizes.mark, 0) << dpi;
-    EXPECT_LE(sizes.mark, sizes.menuCheck) << dpi;
+    EXPECT_TRUE(fits(sizes.mark, sizes.menuCheck, smallestImage(MAKEINTRESOURCEW(IDB_MENU_MARK_FIRST))))
+        << dpi << ": marks of " << sizes.mark << " beside check marks of " << sizes.menuCheck;
 }
 
 // The band as the taskbar hosts it, on a fake site whose window is parent, its bar loaded.
@@ -285,7 +288,7 @@ TEST(DpiChild, BandFollowsAChangeOfDpiAndTellsItsSite) {
     EXPECT_EQ(band.site().bandInfoChangedId, 7);
     const BandSizes after = band.sizes();
     EXPECT_EQ(after.reportedHeight, 33);
-    EXPECT_EQ(after.button, 32);
+    EXPECT_EQ(after.button, buttonAt144(MulDiv(barHeightBefore, 144, 96)));
     EXPECT_LE(after.icon, after.editHeight) << "the idle icon fits the field";
     EXPECT_EQ(after.listIcon, 24);
     EXPECT_GE(after.listItem, 26) << "an icon and a pixel above and below";
@@ -340,7 +343,7 @@ TEST(Dpi, BandScalesWithLogPixels) {
 
     const BandSizes at144 = sizesInProcessAt(144, L"DpiChild.*");
     EXPECT_EQ(at144.reportedHeight, 33);
-    EXPECT_EQ(at144.button, 32);
+    EXPECT_EQ(at144.button, buttonAt144(at144.barHeight));
     EXPECT_EQ(at144.listIcon, 24);
     EXPECT_GE(at144.listItem, 26);
     EXPECT_LT(at96.listItem, at144.listItem);
