@@ -125,50 +125,39 @@ TEST_F(BarIconTest, ItemsShowTheShortcutsIconTheTargetsOrTheGenericOne) {
     removeTree(icons);
 }
 
-// Typing one folder-item path after another, each a program file of its own, the cache
-// holds no more icons than its bound, and it does fill up to it.
+void waitForIcons(kest::ProgramIconCache& icons) {
+    for (int wait = 0; wait < 400 && icons.pendingCount() > 0; ++wait) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        pumpMessages();
+    }
+}
+
+// 2,000 typed folder-item paths, each a program file of its own (links to one file): the cache
+// fills up to its bound and stays within it.
 TEST_F(BarIconTest, IconsOfTwoThousandTypedPathsStayWithinTheBound) {
-    const std::wstring root = tempFolder(L"KestBarIconPaths");
-    const std::wstring program = systemFile(L"notepad.exe");
-    const std::wstring names = L"0123456789abcdefghijklmnopqrstuvwxyz";
-    constexpr int PathCount = 2000;
-    std::vector<std::wstring> folders;  // "f00\\" and so on, below root
-    for (int made = 0; made < PathCount; made += static_cast<int>(names.size())) {
-        wchar_t folder[8] = {};
-        swprintf(folder, 8, L"f%02d\\", static_cast<int>(folders.size()));
-        folders.push_back(folder);
-        const std::wstring path = root + L"\\" + folder;
-        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
-        // Links to one program file: each path is a program whose icon is extracted anew.
-        for (size_t n = 0; n < names.size() && made + static_cast<int>(n) < PathCount; ++n)
-            ASSERT_TRUE(CreateHardLinkW((path + names[n] + L".exe").c_str(), program.c_str(), nullptr));
+    const std::wstring root = tempFolder(L"KestBarIconPaths") + L"\\", names = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    for (size_t i = 0; i < 2000; ++i) {
+        const std::wstring folder = root + std::to_wstring(10 + i / names.size()) + L"\\";
+        if (i % names.size() == 0) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        ASSERT_TRUE(CreateHardLinkW((folder + names[i % names.size()] + L".exe").c_str(),
+                                    systemFile(L"notepad.exe").c_str(), nullptr));
     }
     startBar();
-    kest::ProgramIconCache* icons = bar->searchBox().programIcons();
-    ASSERT_NE(icons, nullptr);
+    kest::ProgramIconCache& icons = *bar->searchBox().programIcons();
     size_t most = 0;
-    int typed = 0;
-    type(root + L"\\");
-    for (const std::wstring& folder : folders) {
-        type(folder);
-        for (size_t n = 0; n < names.size() && typed < PathCount; ++n, ++typed) {
-            type(std::wstring(1, names[n]));
-            ASSERT_EQ(1u, items().size()) << folder << names[n];
-            ASSERT_TRUE(listOpen());
-            // The icon of the path typed last is extracted before the next one is typed.
-            for (int wait = 0; wait < 400 && icons->pendingCount() > 0; ++wait) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-                pumpMessages();
-            }
-            UpdateWindow(bar->searchBox().listWindow());
-            most = std::max(most, icons->liveIconCount());
-            ASSERT_LE(icons->liveIconCount(), kest::ProgramIconCache::MaxIcons) << typed << " paths typed";
-            type(L"\b");
-        }
-        type(std::wstring(folder.size(), L'\b'));
+    type(root);
+    for (size_t i = 0; i < 2000; ++i) {
+        if (i % names.size() == 0) type((i ? L"\b\b\b" : L"") + std::to_wstring(10 + i / names.size()) + L"\\");
+        type(std::wstring(1, names[i % names.size()]));
+        ASSERT_EQ(1u, items().size());
+        ASSERT_TRUE(listOpen());
+        waitForIcons(icons);
+        UpdateWindow(bar->searchBox().listWindow());
+        most = std::max(most, icons.liveIconCount());
+        ASSERT_LE(icons.liveIconCount(), kest::ProgramIconCache::MaxIcons) << i + 1 << " paths typed";
+        type(L"\b");
     }
-    EXPECT_EQ(PathCount, typed);
-    EXPECT_GE(most, kest::ProgramIconCache::MaxIcons - 2) << "the icons were extracted and kept up to the bound";
+    EXPECT_GE(most, kest::ProgramIconCache::MaxIcons - 2) << "the icons were kept up to the bound";
     bar.reset();
     removeTree(root);
 }
@@ -177,36 +166,29 @@ HANDLE takenMessage = nullptr;
 constexpr UINT ProbeMessage = WM_APP + 0x517;
 
 LRESULT CALLBACK noteTakenMessage(int code, WPARAM removal, LPARAM message) {
-    const auto* taken = reinterpret_cast<const MSG*>(message);
-    if (code == HC_ACTION && removal == PM_REMOVE && taken->message == ProbeMessage) SetEvent(takenMessage);
+    if (code == HC_ACTION && removal == PM_REMOVE && reinterpret_cast<const MSG*>(message)->message == ProbeMessage)
+        SetEvent(takenMessage);
     return CallNextHookEx(nullptr, code, removal, message);
 }
 
-// The icon thread is an apartment that lives as long as the band: waiting for requests,
-// it still takes what is posted to it.
+// The icon thread lives as long as the band: while it waits for requests it still takes
+// what is posted to it off its queue.
 TEST_F(BarIconTest, IconThreadTakesPostedMessagesWhileItWaits) {
     writeShortcut(startMenu + L"\\Waiting Program.lnk", systemFile(L"notepad.exe"));
     startBar();
     type(L"waiting");
-    kest::ProgramIconCache* icons = bar->searchBox().programIcons();
-    ASSERT_NE(icons, nullptr);
+    kest::ProgramIconCache& icons = *bar->searchBox().programIcons();
     UpdateWindow(bar->searchBox().listWindow());
-    ASSERT_NE(0u, icons->threadId()) << "the list asked for an icon";
-    for (int wait = 0; wait < 400 && icons->pendingCount() > 0; ++wait) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        pumpMessages();
-    }
-    ASSERT_EQ(0u, icons->pendingCount());
+    waitForIcons(icons);
+    ASSERT_EQ(0u, icons.pendingCount());
     Sleep(100);  // the thread is waiting now
-
     kest::UniqueKernelHandle taken(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     takenMessage = taken.get();
-    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, noteTakenMessage, nullptr, icons->threadId());
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, noteTakenMessage, nullptr, icons.threadId());
     ASSERT_NE(hook, nullptr);
-    ASSERT_TRUE(PostThreadMessageW(icons->threadId(), ProbeMessage, 0, 0));
+    ASSERT_TRUE(PostThreadMessageW(icons.threadId(), ProbeMessage, 0, 0));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken.get(), 100));
     UnhookWindowsHookEx(hook);
-    takenMessage = nullptr;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-// The band and the floating bar at 100 and at 150 percent display scale, and the band's images
-// at 125 and 175 percent. Wine 8 takes the DPI from LogPixels under HKCU\Control Panel\Desktop
-// (else under HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts) once,
-// when a process starts: the cases above 96 DPI run in fresh processes, this program again
-// (the DpiChild tests) or kestfloat.exe.
+// The band and the floating bar at 100 and at 150 percent display scale, the band's images
+// also at 125 and 175 percent. Wine 8 takes the DPI
+// from LogPixels under HKCU\Control Panel\Desktop (else under HKLM\System\CurrentControlSet
+// \Hardware Profiles\Current\Software\Fonts) once, when a process starts: the 144 DPI cases
+// run in fresh processes, this program again (the DpiChild tests) or kestfloat.exe.
 #include "FakeBandSite.h"
 #include "FloatBarIdentity.h"
 #include "FloatBarPlacement.h"
@@ -102,42 +102,21 @@ std::wstring ownFile() {
     return path;
 }
 
+// Client heights: Wine maps the window rectangles of a window made at another DPI.
+LONG clientHeight(HWND window) {
+    RECT bounds{};
+    GetClientRect(window, &bounds);
+    return bounds.bottom - bounds.top;
+}
+
 struct BandSizes {
     int reportedHeight = 0;  // GetBandInfo's minimum height
     int button = 0;          // the menu button's width, which is its image's
     int icon = 0;            // the idle edit field's icon
     int listIcon = 0;        // the program icons in the list
     int listItem = 0;        // the list's item height
-    int buttonHeight = 0;    // the menu button's image
     int barHeight = 0;       // the bar's client area
-    int editHeight = 0;      // the edit field's client area
-    int mark = 0;            // the menu's marks
-    int menuCheck = 0;       // the system's menu check marks at the bar's DPI
 };
-
-// The height of the band's image made for 100 percent, which is shown where no larger one fits.
-int smallestImage(const wchar_t* resource) {
-    const UniqueHBitmap image(static_cast<HBITMAP>(LoadImageW(bandModule(), resource, IMAGE_BITMAP, 0, 0, 0)));
-    return bitmapSize(image.get()).cy;
-}
-
-// The button made for 150 percent where the bar has room for it (under Wine's own fonts it
-// has at 144 DPI), else the one for 100 percent.
-int buttonAt144(int barHeight) { return barHeight - 1 >= 32 ? 32 : smallestImage(L"MYIMAGEU"); }
-
-// The largest image set that fits: the menu button below the bar's top pixel, the idle icon
-// inside the edit field, the menu's marks as high as the system's own check marks; the set
-// made for 100 percent where none is that small (at 96 DPI the field under Wine's dialog font
-// is a pixel lower than the smallest icon).
-void expectImagesFit(const BandSizes& sizes, UINT dpi) {
-    const auto fits = [](int image, int limit, int smallest) { return image > 0 && (image <= limit || image == smallest); };
-    EXPECT_TRUE(fits(sizes.buttonHeight, sizes.barHeight - 1, smallestImage(L"MYIMAGEU")))
-        << dpi << ": a button of " << sizes.buttonHeight << " in a bar of " << sizes.barHeight;
-    EXPECT_TRUE(fits(sizes.icon, sizes.editHeight, smallestImage(MAKEINTRESOURCEW(IDB_EDITFIELD_ICON))))
-        << dpi << ": an icon of " << sizes.icon << " in a field of " << sizes.editHeight;
-    EXPECT_TRUE(fits(sizes.mark, sizes.menuCheck, smallestImage(MAKEINTRESOURCEW(IDB_MENU_MARK_FIRST))))
-        << dpi << ": marks of " << sizes.mark << " beside check marks of " << sizes.menuCheck;
-}
 
 // The band as the taskbar hosts it, on a fake site whose window is parent, its bar loaded.
 class SitedBand {
@@ -183,18 +162,7 @@ public:
         CEnterKeyComboBox& box = band_->bar()->searchBox();
         sizes.listIcon = box.programIcons() ? box.programIcons()->iconSize() : 0;
         sizes.listItem = static_cast<int>(box.send(CB_GETITEMHEIGHT, 0));
-        CSimpleBarDlg& bar = *band_->bar();
-        sizes.buttonHeight = bitmapSize(bar.menuButton().image(RollOverImage::Up)).cy;
-        RECT client{};
-        GetClientRect(bar.hwnd(), &client);
-        sizes.barHeight = client.bottom;
-        GetClientRect(edit, &client);
-        sizes.editHeight = client.bottom;
-        sizes.mark = bitmapSize(bar.menuMark(0)).cy;
-        using MetricsForDpi = int(WINAPI*)(int, UINT);
-        const auto metricsForDpi = reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
-        sizes.menuCheck = metricsForDpi ? metricsForDpi(SM_CYMENUCHECK, TopLevelDpi(bar.hwnd())) : 0;
+        sizes.barHeight = clientHeight(band_->bar()->hwnd());
         return sizes;
     }
 
@@ -204,10 +172,31 @@ private:
     bool ready_ = false;
 };
 
+// The largest image set that fits, whatever the fonts make the bar: the menu button below the
+// bar's top pixel, the idle icon inside the edit field, the menu's marks as high as the
+// system's check marks; the set made for 100 percent where none is that small.
+void expectImagesFit(CSimpleBarDlg& bar) {
+    const auto fits = [](int height, int limit, const wchar_t* smallest) {
+        const UniqueHBitmap first(static_cast<HBITMAP>(LoadImageW(bandModule(), smallest, IMAGE_BITMAP, 0, 0, 0)));
+        return height > 0 && (height <= limit || height == bitmapSize(first.get()).cy);
+    };
+    using MetricsForDpi = int(WINAPI*)(int, UINT);
+    const auto metricsForDpi = reinterpret_cast<MetricsForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    ASSERT_NE(metricsForDpi, nullptr);
+    EXPECT_TRUE(fits(bitmapSize(bar.menuButton().image(RollOverImage::Up)).cy, clientHeight(bar.hwnd()) - 1,
+                     L"MYIMAGEU"));
+    EXPECT_TRUE(fits(bar.searchBox().edit().iconSize().cy, clientHeight(bar.searchBox().editWindow()),
+                     MAKEINTRESOURCEW(IDB_EDITFIELD_ICON)));
+    EXPECT_TRUE(fits(bitmapSize(bar.menuMark(0)).cy, metricsForDpi(SM_CYMENUCHECK, TopLevelDpi(bar.hwnd())),
+                     MAKEINTRESOURCEW(IDB_MENU_MARK_FIRST)));
+}
+
 BandSizes sizesOfNewBand() {
     HostStrip strip(800, 60);
     SitedBand band(strip.hwnd());
     EXPECT_TRUE(band.ready());
+    if (band.ready()) expectImagesFit(*band.band().bar());
     return band.ready() ? band.sizes() : BandSizes{};
 }
 
@@ -218,12 +207,10 @@ void sendDpiChangedAfterParent(HWND window) {
     SendMessageW(window, WM_DPICHANGED_AFTERPARENT, 0, 0);
 }
 
-// Client heights: Wine maps the window rectangles of a window made at another DPI.
-LONG clientHeight(HWND window) {
-    RECT bounds{};
-    GetClientRect(window, &bounds);
-    return bounds.bottom - bounds.top;
-}
+
+// The button made for 150 percent where the bar has room for it (under Wine's own fonts it
+// has at 144 DPI), else the one for 100 percent.
+int buttonAt144(int barHeight) { return barHeight - 1 >= 32 ? 32 : 21; }
 
 bool inChildProcess() { return GetEnvironmentVariableW(ReportVariable, nullptr, 0) > 0; }
 
@@ -235,9 +222,8 @@ TEST(DpiChild, ReportsTheBandsSizes) {
     GetEnvironmentVariableW(ReportVariable, path, MAX_PATH);
     FILE* report = _wfopen(path, L"w");
     ASSERT_NE(report, nullptr);
-    std::fprintf(report, "%d %d %d %d %d %d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon,
-                 sizes.listIcon, sizes.listItem, sizes.buttonHeight, sizes.barHeight, sizes.editHeight, sizes.mark,
-                 sizes.menuCheck);
+    std::fprintf(report, "%d %d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon, sizes.listIcon,
+                 sizes.listItem, sizes.barHeight);
     std::fclose(report);
 }
 
@@ -289,45 +275,13 @@ TEST(DpiChild, BandFollowsAChangeOfDpiAndTellsItsSite) {
     const BandSizes after = band.sizes();
     EXPECT_EQ(after.reportedHeight, 33);
     EXPECT_EQ(after.button, buttonAt144(MulDiv(barHeightBefore, 144, 96)));
-    EXPECT_LE(after.icon, after.editHeight) << "the idle icon fits the field";
+    EXPECT_LE(after.icon, clientHeight(band.band().bar()->searchBox().editWindow())) << "the idle icon fits its field";
     EXPECT_EQ(after.listIcon, 24);
     EXPECT_GE(after.listItem, 26) << "an icon and a pixel above and below";
 
     // A second notice at the same DPI changes nothing and tells the site nothing.
     sendDpiChangedAfterParent(bandWindow);
     EXPECT_EQ(band.site().bandInfoChanges, 1);
-}
-
-// The band's sizes in this program started again at dpi, running the DpiChild tests that
-// filter names.
-BandSizes sizesInProcessAt(DWORD dpi, const wchar_t* filter) {
-    wchar_t folder[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
-    DeleteFileW(reportPath.c_str());
-    DWORD code = STILL_ACTIVE;
-    {
-        LogPixelsSetting setting(dpi);
-        EXPECT_TRUE(setting.set());
-        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
-        ChildProgram child;
-        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=" + filter);
-        SetEnvironmentVariableW(ReportVariable, nullptr);
-        EXPECT_TRUE(started);
-        if (started) code = child.waitForExit(180000);
-    }
-    EXPECT_EQ(code, 0u) << "the tests at " << dpi << " DPI passed";
-    BandSizes sizes;
-    FILE* report = _wfopen(reportPath.c_str(), L"r");
-    EXPECT_NE(report, nullptr) << dpi;
-    if (!report) return sizes;
-    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d %d %d %d %d %d", &sizes.reportedHeight, &sizes.button, &sizes.icon,
-                          &sizes.listIcon, &sizes.listItem, &sizes.buttonHeight, &sizes.barHeight, &sizes.editHeight,
-                          &sizes.mark, &sizes.menuCheck),
-              10);
-    std::fclose(report);
-    DeleteFileW(reportPath.c_str());
-    return sizes;
 }
 
 TEST(Dpi, BandScalesWithLogPixels) {
@@ -339,30 +293,55 @@ TEST(Dpi, BandScalesWithLogPixels) {
     EXPECT_EQ(at96.icon, 16);
     EXPECT_EQ(at96.listIcon, 16);
     EXPECT_GE(at96.listItem, 18);
-    expectImagesFit(at96, 96);
 
-    const BandSizes at144 = sizesInProcessAt(144, L"DpiChild.*");
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
+    DeleteFileW(reportPath.c_str());
+    DWORD code = STILL_ACTIVE;
+    {
+        LogPixelsSetting setting(144);
+        ASSERT_TRUE(setting.set());
+        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
+        ChildProgram child;
+        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=DpiChild.*");
+        SetEnvironmentVariableW(ReportVariable, nullptr);
+        ASSERT_TRUE(started);
+        code = child.waitForExit(180000);
+    }
+    EXPECT_EQ(code, 0u) << "the tests at 144 DPI passed";
+    BandSizes at144;
+    FILE* report = _wfopen(reportPath.c_str(), L"r");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d %d", &at144.reportedHeight, &at144.button, &at144.icon,
+                          &at144.listIcon, &at144.listItem, &at144.barHeight),
+              6);
+    std::fclose(report);
+    DeleteFileW(reportPath.c_str());
     EXPECT_EQ(at144.reportedHeight, 33);
     EXPECT_EQ(at144.button, buttonAt144(at144.barHeight));
     EXPECT_EQ(at144.listIcon, 24);
     EXPECT_GE(at144.listItem, 26);
     EXPECT_LT(at96.listItem, at144.listItem);
-    expectImagesFit(at144, 144);
 }
 
-// At 125 and 175 percent the images made for 150 and 200 percent are nearest, but the bar is
-// too low for them: the largest set that fits is shown, still larger than at 100 percent
-// where a larger one fits.
-TEST(Dpi, ImagesFitTheBarBetweenTheirScales) {
+// Between the scales the images are made for, the bar is too low for the nearer larger set.
+TEST(Dpi, ImagesFitAt125And175Percent) {
     if (inChildProcess()) GTEST_SKIP() << "runs in the first process";
-    const BandSizes at96 = sizesOfNewBand();
-    const BandSizes at120 = sizesInProcessAt(120, L"DpiChild.ReportsTheBandsSizes");
-    const BandSizes at168 = sizesInProcessAt(168, L"DpiChild.ReportsTheBandsSizes");
-    expectImagesFit(at120, 120);
-    expectImagesFit(at168, 168);
-    EXPECT_LT(at96.barHeight, at120.barHeight);
-    EXPECT_EQ(at168.button, at168.buttonHeight) << "the button is as wide as its image";
-    EXPECT_GT(at168.buttonHeight, at96.buttonHeight) << "a set larger than the 100 percent one fits at 175 percent";
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
+    for (DWORD dpi : {120u, 168u}) {
+        LogPixelsSetting setting(dpi);
+        ASSERT_TRUE(setting.set());
+        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
+        ChildProgram child;
+        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=DpiChild.ReportsTheBandsSizes");
+        SetEnvironmentVariableW(ReportVariable, nullptr);
+        ASSERT_TRUE(started);
+        EXPECT_EQ(child.waitForExit(180000), 0u) << "the images fit at " << dpi << " DPI";
+    }
+    DeleteFileW(reportPath.c_str());
 }
 
 struct StripSizes {
