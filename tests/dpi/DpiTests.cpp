@@ -196,8 +196,10 @@ BandSizes sizesOfNewBand() {
     HostStrip strip(800, 60);
     SitedBand band(strip.hwnd());
     EXPECT_TRUE(band.ready());
-    if (band.ready()) expectImagesFit(*band.band().bar());
-    return band.ready() ? band.sizes() : BandSizes{};
+    if (!band.ready()) return BandSizes{};
+    const BandSizes sizes = band.sizes();  // the idle field painted its icon
+    expectImagesFit(*band.band().bar());
+    return sizes;
 }
 
 // Sends WM_DPICHANGED_AFTERPARENT to window and its descendants, children first.
