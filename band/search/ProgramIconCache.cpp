@@ -146,7 +146,7 @@ struct ProgramIconCache::State {
         while (!ages.empty() && (liveIcons + requests > MaxIcons || answers.size() + 3 * requests > MaxAnswers))
             drop(ages.back());
     }
-    void drop(const std::wstring& key) {
+    void drop(std::wstring key) {  // by value: the caller may pass ages.back(), which this erases
         const auto found = answers.find(key);
         if (found == answers.end()) return;
         if (found->second.icon) --liveIcons;
