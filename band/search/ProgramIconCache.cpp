@@ -56,20 +56,6 @@ bool shellFileInfo(const std::wstring& location, UINT flags, SHFILEINFOW& info) 
     return found;
 }
 
-// The thread is a single-threaded apartment: while it waits it takes what is posted to it
-// (COM's and the shell's calls into the apartment) off its queue and dispatches it.
-void waitTakingMessages(HANDLE event) {
-    for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken != WAIT_OBJECT_0 + 1) return;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
 }  // namespace
 
 IconSource iconSourceFor(const ShortcutEntry& entry) {
@@ -104,7 +90,6 @@ struct ProgramIconCache::State {
     std::set<std::wstring> queued;  // the queue's keys and the one being answered
     UniqueKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     bool threadStarted = false;
-    DWORD threadId = 0;
 
     // Under lock: whether the key is answered, and its icon.
     bool lookUp(const std::wstring& key, HICON& icon) const {
@@ -281,11 +266,6 @@ size_t ProgramIconCache::liveIconCount() const {
     return state_->liveIcons;
 }
 
-DWORD ProgramIconCache::threadId() const {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->threadId;
-}
-
 void ProgramIconCache::startThread() {
     // The thread keeps the state, and the module, for as long as it runs.
     auto* threadState = new std::shared_ptr<State>(state_);
@@ -295,7 +275,6 @@ void ProgramIconCache::startThread() {
         return;
     }
     state_->threadStarted = true;
-    state_->threadId = GetThreadId(thread.get());
 }
 
 DWORD WINAPI ProgramIconCache::run(void* parameter) {
@@ -316,7 +295,7 @@ DWORD WINAPI ProgramIconCache::run(void* parameter) {
                 }
             }
             if (size == 0) {
-                waitTakingMessages(state.wake.get());
+                WaitForSingleObject(state.wake.get(), INFINITE);
                 continue;
             }
             state.answer(source, size);

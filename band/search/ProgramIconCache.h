@@ -48,8 +48,6 @@ public:
     static constexpr size_t MaxAnswers = 2048;
     // The icons the cache holds now.
     size_t liveIconCount() const;
-    // The extraction thread; 0 before the first request.
-    DWORD threadId() const;
 
 private:
     struct State;

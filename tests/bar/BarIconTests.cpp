@@ -162,34 +162,5 @@ TEST_F(BarIconTest, IconsOfTwoThousandTypedPathsStayWithinTheBound) {
     removeTree(root);
 }
 
-HANDLE takenMessage = nullptr;
-constexpr UINT ProbeMessage = WM_APP + 0x517;
-
-LRESULT CALLBACK noteTakenMessage(int code, WPARAM removal, LPARAM message) {
-    if (code == HC_ACTION && removal == PM_REMOVE && reinterpret_cast<const MSG*>(message)->message == ProbeMessage)
-        SetEvent(takenMessage);
-    return CallNextHookEx(nullptr, code, removal, message);
-}
-
-// The icon thread lives as long as the band: while it waits for requests it still takes
-// what is posted to it off its queue.
-TEST_F(BarIconTest, IconThreadTakesPostedMessagesWhileItWaits) {
-    writeShortcut(startMenu + L"\\Waiting Program.lnk", systemFile(L"notepad.exe"));
-    startBar();
-    type(L"waiting");
-    kest::ProgramIconCache& icons = *bar->searchBox().programIcons();
-    UpdateWindow(bar->searchBox().listWindow());
-    waitForIcons(icons);
-    ASSERT_EQ(0u, icons.pendingCount());
-    Sleep(100);  // the thread is waiting now
-    kest::UniqueKernelHandle taken(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    takenMessage = taken.get();
-    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, noteTakenMessage, nullptr, icons.threadId());
-    ASSERT_NE(hook, nullptr);
-    ASSERT_TRUE(PostThreadMessageW(icons.threadId(), ProbeMessage, 0, 0));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken.get(), 100));
-    UnhookWindowsHookEx(hook);
-}
-
 }  // namespace
 }  // namespace kesttest
