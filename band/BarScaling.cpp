@@ -20,7 +20,9 @@ bool BarScaling::follow() {
     if (!bar_ || dpi == dpi_) return false;
     const UINT previous = dpi_;
     dpi_ = dpi;
-    menuButton_->followDpi();
+    RECT client{};
+    GetClientRect(bar_, &client);
+    menuButton_->followDpi(menuButtonLimit(MulDiv(client.bottom, static_cast<int>(dpi), static_cast<int>(previous))));
     loadMenuMarks();
     scaleBoxFont(previous, dpi);
 
@@ -33,9 +35,14 @@ bool BarScaling::follow() {
     return true;
 }
 
+int BarScaling::menuButtonLimit(int barClientHeight) noexcept { return barClientHeight - 1; }
+
 void BarScaling::loadMenuMarks() {
+    // One set, as high as the menu's own check marks at most.
+    const ImageScale scale =
+        fittingImageScale(bandModule(), IDB_MENU_MARK_FIRST, dpi_, SystemMetricForDpi(SM_CYMENUCHECK, dpi_));
     for (int i = 0; i < MenuMarkCount; ++i)
-        (*menuMarks_)[i] = loadScaledBitmap(bandModule(), IDB_MENU_MARK_FIRST + i, dpi_, LR_CREATEDIBSECTION);
+        (*menuMarks_)[i] = loadScaledBitmap(bandModule(), IDB_MENU_MARK_FIRST + i, scale, LR_CREATEDIBSECTION);
 }
 
 void BarScaling::scaleBoxFont(UINT from, UINT to) {

@@ -1,6 +1,7 @@
 #pragma once
 // What of the search bar depends on the display scale: the menu button's images, the menu's
-// marks, the search box's font and the bar's height. The bar is laid out from its dialog
+// marks, the search box's font and the bar's height. Each image set is the largest made up to
+// the DPI that fits its place. The bar is laid out from its dialog
 // template at the DPI it was made at; when its top-level window's DPI changes, the box gets
 // the dialog font made anew for the new DPI (the box's height follows its font), and the bar's
 // height scales as the template's dialog units would.
@@ -19,6 +20,8 @@ public:
     // Scales everything to the bar's DPI now; false when it is the DPI already followed.
     bool follow();
     UINT dpi() const noexcept { return dpi_; }
+    // The menu button sits one pixel below the bar's top edge: its images are at most this high.
+    static int menuButtonLimit(int barClientHeight) noexcept;
 
 private:
     void loadMenuMarks();

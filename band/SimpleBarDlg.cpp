@@ -39,7 +39,9 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     notificationWindow_.setBar(hwnd_);
     keeper_ = std::make_unique<CIndexKeeper>(hwnd_, IndexReadyMessage, static_cast<ScanStatusSink*>(this));
 
-    menuButton_.bind(hwnd_, IDC_MENUBUTTON);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    menuButton_.bind(hwnd_, IDC_MENUBUTTON, BarScaling::menuButtonLimit(client.bottom));
 
     InvalidateRect(searchBox_.hwnd(), nullptr, TRUE);
     createToolTips();

@@ -89,6 +89,8 @@ public:
     // Scales the bar to its DPI now (images, font, height); false when nothing changed.
     bool followDpi() { return scaling_.follow(); }
     const CRollOverBitmapButton& menuButton() const noexcept { return menuButton_; }
+    // The marks of the menu's items, 0 to BarScaling::MenuMarkCount - 1.
+    HBITMAP menuMark(int index) const noexcept { return menuBitmaps_[index].get(); }
 
     // While the index keeper loads the index the bar asked for.
     bool busy() const noexcept { return keeper_ && keeper_->loading(); }

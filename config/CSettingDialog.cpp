@@ -7,11 +7,12 @@ namespace {
 // PropertySheetW's callback carries no data of ours; one sheet runs at a time.
 CSettingDialog* runningSheet = nullptr;
 
-// Where the badge goes below pages of 182 dialog units; the Start Menu page has grown by
-// PageGrowth (its Follow Changes and Packaged Apps check boxes), and the badge moves down
-// with the sheet's buttons.
+// The badge sits at (6, 331) of the sheet at 96 DPI whose dialog units are 6 by 13 pixels
+// per 4 by 8, with its Close button's top at ReferenceCloseTop. It keeps that place beside the
+// buttons, scaled by the dialog units the sheet has, however tall the pages and the font are.
 constexpr POINT BadgePosition = {6, 331};
-constexpr int PageGrowth = 22;
+constexpr int ReferenceCloseTop = 332;
+constexpr SIZE ReferenceBaseUnits = {6, 13};
 
 std::wstring loadString(HINSTANCE instance, UINT id) {
     const wchar_t* text = nullptr;
@@ -88,14 +89,11 @@ void CSettingDialog::initializeSheet(HWND sheet) {
     SendMessageW(sheet, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
 
     SendMessageW(sheet, PSM_CANCELTOCLOSE, 0, 0);
-    arrangeButtons(sheet);
+    const RECT close = arrangeButtons(sheet);
 
     kest::UniqueHBitmap picture(static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BADGE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    // In the sheet's dialog units, by which it sizes its page area.
-    RECT growth{0, 0, 0, PageGrowth};
-    MapDialogRect(sheet, &growth);
-    badgePosition_ = POINT{BadgePosition.x, BadgePosition.y + growth.bottom};
+    badgePosition_ = badgePosition(sheet, close);
     BITMAP size{};
     if (picture && GetObjectW(picture.get(), sizeof(size), &size)) {
         badge_.reset(ImageList_Create(size.bmWidth, size.bmHeight, ILC_MASK | ILC_COLOR24, 1, 1));
@@ -104,17 +102,25 @@ void CSettingDialog::initializeSheet(HWND sheet) {
 }
 
 // Close takes Help's place; Help moves 3 pixels to its left; Apply and Cancel are hidden.
-void CSettingDialog::arrangeButtons(HWND sheet) const {
+RECT CSettingDialog::arrangeButtons(HWND sheet) const {
     ShowWindow(GetDlgItem(sheet, IDC_SHEET_APPLY), SW_HIDE);
     ShowWindow(GetDlgItem(sheet, IDCANCEL), SW_HIDE);
     HWND help = GetDlgItem(sheet, IDHELP);
     HWND close = GetDlgItem(sheet, IDOK);
-    if (!help || !close) return;
+    if (!help || !close) return close ? childRect(sheet, close) : RECT{};
     const RECT place = childRect(sheet, help);
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
     MoveWindow(close, place.left, place.top, width, height, TRUE);
     MoveWindow(help, place.left - width - 3, place.top, width, height, TRUE);
+    return place;
+}
+
+POINT CSettingDialog::badgePosition(HWND sheet, const RECT& close) {
+    RECT units{0, 0, 4, 8};
+    MapDialogRect(sheet, &units);
+    return POINT{MulDiv(BadgePosition.x, units.right, ReferenceBaseUnits.cx),
+                 close.top + MulDiv(BadgePosition.y - ReferenceCloseTop, units.bottom, ReferenceBaseUnits.cy)};
 }
 
 LRESULT CSettingDialog::OnPaint(WPARAM, LPARAM) {

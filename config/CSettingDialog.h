@@ -33,11 +33,14 @@ private:
     static int CALLBACK sheetCallback(HWND sheet, UINT message, LPARAM lParam);
     // After the platform's initialisation of the sheet window.
     void initializeSheet(HWND sheet);
-    void arrangeButtons(HWND sheet) const;
+    // Returns the Close button's rectangle in the sheet's client area.
+    RECT arrangeButtons(HWND sheet) const;
 
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     void OnHelpButton(UINT, UINT, HWND);
+    // The badge's top left corner in the sheet's client area, from the Close button's place.
+    static POINT badgePosition(HWND sheet, const RECT& close);
 
     CSrtMenuPropPage startMenuPage_;
     CCtxMenuPropPage contextMenuPage_;

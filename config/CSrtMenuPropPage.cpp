@@ -75,6 +75,9 @@ CSrtMenuPropPage::CSrtMenuPropPage(HINSTANCE instance)
     includePackagedApps_ = kest::readIncludePackagedApps();
     displayComputerName_ = kest::readDisplayComputerName();
     useWindowsColors_ = kest::readUsingWindowsColors();
+    includeSettingsPages_ = kest::readIncludeSettingsPages();
+    includeControlPanel_ = kest::readIncludeControlPanel();
+    includeSystemCommands_ = kest::readIncludeSystemCommands();
     matchMode_ = static_cast<int>(kest::readMatchMode());
     autoSelectMode_ = static_cast<int>(kest::readAutoSelectMode());
 }
@@ -88,7 +91,11 @@ void CSrtMenuPropPage::doDataExchange(kest::DataExchange& exchange) {
     exchange.check(IDC_INCLUDE_PACKAGED_APPS, includePackagedApps_);
     exchange.check(IDC_DISPLAY_COMPUTER_NAME, displayComputerName_);
     exchange.check(IDC_USE_WINDOWS_COLORS, useWindowsColors_);
-    exchange.radio(IDC_MATCH_ALL, IDC_MATCH_WORD_START, matchMode_);
+    exchange.check(IDC_INCLUDE_SETTINGS_PAGES, includeSettingsPages_);
+    exchange.check(IDC_INCLUDE_CONTROL_PANEL, includeControlPanel_);
+    exchange.check(IDC_INCLUDE_SYSTEM_COMMANDS, includeSystemCommands_);
+    // In the order of the stored modes: All 0, Start 1, Word Start 2, Best Match 3.
+    exchange.radio({IDC_MATCH_ALL, IDC_MATCH_START, IDC_MATCH_WORD_START, IDC_MATCH_BEST}, matchMode_);
     exchange.radio(IDC_AUTOSELECT_FIRST, IDC_AUTOSELECT_MRU, autoSelectMode_);
 }
 
@@ -114,7 +121,14 @@ LRESULT CSrtMenuPropPage::OnInitDialog(WPARAM, LPARAM) {
     showHotKeyInUse(bandFoundHotKeyTaken(hotKey));
 
     updateData(false);
+    enableAutoSelect();
     return TRUE;
+}
+
+void CSrtMenuPropPage::enableAutoSelect() const {
+    const BOOL enabled = matchMode_ != static_cast<int>(kest::MatchMode::BestMatch);
+    for (int id : {IDC_AUTOSELECT_GROUP, IDC_AUTOSELECT_FIRST, IDC_AUTOSELECT_MFU, IDC_AUTOSELECT_MRU})
+        EnableWindow(item(id), enabled);
 }
 
 void CSrtMenuPropPage::showHotKeyInUse(bool inUse) const {
@@ -131,6 +145,9 @@ void CSrtMenuPropPage::OnCheckBox(UINT, UINT id, HWND) {
     case IDC_INCLUDE_PACKAGED_APPS: kest::writeIncludePackagedApps(includePackagedApps_); break;
     case IDC_DISPLAY_COMPUTER_NAME: kest::writeDisplayComputerName(displayComputerName_); break;
     case IDC_USE_WINDOWS_COLORS: kest::writeUsingWindowsColors(useWindowsColors_); break;
+    case IDC_INCLUDE_SETTINGS_PAGES: kest::writeIncludeSettingsPages(includeSettingsPages_); break;
+    case IDC_INCLUDE_CONTROL_PANEL: kest::writeIncludeControlPanel(includeControlPanel_); break;
+    case IDC_INCLUDE_SYSTEM_COMMANDS: kest::writeIncludeSystemCommands(includeSystemCommands_); break;
     default: return;
     }
     settingsChanged_ = true;
@@ -141,6 +158,7 @@ void CSrtMenuPropPage::OnMatchMode(UINT, UINT, HWND) {
     if (matchMode_ < 0) return;  // no button of the group is checked
     kest::writeMatchMode(static_cast<kest::MatchMode>(matchMode_));
     settingsChanged_ = true;
+    enableAutoSelect();
 }
 
 void CSrtMenuPropPage::OnAutoSelectMode(UINT, UINT, HWND) {

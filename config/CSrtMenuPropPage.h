@@ -19,9 +19,13 @@ class CSrtMenuPropPage : public kest::CPropertyPage {
         KEST_ON_COMMAND(IDC_INCLUDE_PACKAGED_APPS, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_DISPLAY_COMPUTER_NAME, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_USE_WINDOWS_COLORS, BN_CLICKED, OnCheckBox)
+        KEST_ON_COMMAND(IDC_INCLUDE_SETTINGS_PAGES, BN_CLICKED, OnCheckBox)
+        KEST_ON_COMMAND(IDC_INCLUDE_CONTROL_PANEL, BN_CLICKED, OnCheckBox)
+        KEST_ON_COMMAND(IDC_INCLUDE_SYSTEM_COMMANDS, BN_CLICKED, OnCheckBox)
         KEST_ON_COMMAND(IDC_MATCH_ALL, BN_CLICKED, OnMatchMode)
         KEST_ON_COMMAND(IDC_MATCH_START, BN_CLICKED, OnMatchMode)
         KEST_ON_COMMAND(IDC_MATCH_WORD_START, BN_CLICKED, OnMatchMode)
+        KEST_ON_COMMAND(IDC_MATCH_BEST, BN_CLICKED, OnMatchMode)
         KEST_ON_COMMAND(IDC_AUTOSELECT_FIRST, BN_CLICKED, OnAutoSelectMode)
         KEST_ON_COMMAND(IDC_AUTOSELECT_MFU, BN_CLICKED, OnAutoSelectMode)
         KEST_ON_COMMAND(IDC_AUTOSELECT_MRU, BN_CLICKED, OnAutoSelectMode)
@@ -68,6 +72,8 @@ private:
     std::wstring locationText(int index) const;
     int firstSelectedLocation() const noexcept;
     void resizeColumn() const noexcept;
+    // Best Match ranks the matches itself: the Auto-Select group is greyed while it is chosen.
+    void enableAutoSelect() const;
     // Beside the hot-key fields: "This key is in use." when inUse, nothing otherwise.
     void showHotKeyInUse(bool inUse) const;
     // Rewrites "\scanpaths" from the list, top to bottom.
@@ -85,6 +91,9 @@ private:
     bool includePackagedApps_ = true;
     bool displayComputerName_ = true;
     bool useWindowsColors_ = false;
+    bool includeSettingsPages_ = true;
+    bool includeControlPanel_ = true;
+    bool includeSystemCommands_ = true;
     int matchMode_ = 0;
     int autoSelectMode_ = 0;
     HINSTANCE instance_;

@@ -18,6 +18,14 @@ UINT WindowDpi(HWND window) noexcept {
     return dpi ? dpi : DefaultDpi;
 }
 
+int SystemMetricForDpi(int index, UINT dpi) noexcept {
+    using GetSystemMetricsForDpiFunction = int(WINAPI*)(int, UINT);
+    static const auto getSystemMetricsForDpi = reinterpret_cast<GetSystemMetricsForDpiFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    if (getSystemMetricsForDpi) return getSystemMetricsForDpi(index, dpi);
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(WindowDpi(nullptr)));
+}
+
 UINT TopLevelDpi(HWND window) noexcept {
     const HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
     return WindowDpi(root ? root : window);

@@ -23,6 +23,10 @@ UINT WindowDpi(HWND window) noexcept;
 // DPI; Wine keeps the descendants of a reparented window at the DPI they were made with.
 UINT TopLevelDpi(HWND window) noexcept;
 
+// GetSystemMetricsForDpi where the system has it (Windows 10 1607 on), else the metric at the
+// system's DPI scaled to dpi.
+int SystemMetricForDpi(int index, UINT dpi) noexcept;
+
 // A size in pixels at 96 DPI, at dpi, rounded to the nearest pixel.
 inline int ScaleForDpi(int pixels, UINT dpi) noexcept { return MulDiv(pixels, static_cast<int>(dpi), DefaultDpi); }
 

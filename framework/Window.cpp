@@ -109,6 +109,19 @@ void DataExchange::radio(int firstId, int lastId, int& value) const noexcept {
     }
 }
 
+void DataExchange::radio(std::initializer_list<int> ids, int& value) const noexcept {
+    int index = 0;
+    if (save_) {
+        value = -1;
+        for (int id : ids) {
+            if (IsDlgButtonChecked(dialog_, id) == BST_CHECKED) value = index;
+            ++index;
+        }
+    } else {
+        for (int id : ids) CheckDlgButton(dialog_, id, index++ == value ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
 void DataExchange::comboSelection(int id, int& value) const noexcept {
     if (save_)
         value = static_cast<int>(SendDlgItemMessageW(dialog_, id, CB_GETCURSEL, 0, 0));

@@ -3,6 +3,7 @@
 // template, and a subclassed existing window. Each stores `this` once and fans every
 // message out through processMessage.
 #include "MessageTable.h"
+#include <initializer_list>
 #include <string>
 
 namespace kest {
@@ -58,6 +59,8 @@ public:
     void check(int id, bool& value) const noexcept;
     // value is the offset of the checked button from firstId; -1 when none is checked.
     void radio(int firstId, int lastId, int& value) const noexcept;
+    // The group's buttons in the order of the values they stand for.
+    void radio(std::initializer_list<int> ids, int& value) const noexcept;
     void comboSelection(int id, int& value) const noexcept;
 
 private:

@@ -24,22 +24,26 @@ std::wstring windowText(HWND hwnd) {
 
 }  // namespace
 
-bool CRollOverBitmapButton::bind(HWND dialog, int controlId) {
+bool CRollOverBitmapButton::bind(HWND dialog, int controlId, int heightLimit) {
     HWND button = GetDlgItem(dialog, controlId);
     if (!button || !attach(button)) return false;
-    return loadImages(TopLevelDpi(hwnd_));
+    return loadImages(TopLevelDpi(hwnd_), heightLimit);
 }
 
-void CRollOverBitmapButton::followDpi() {
+void CRollOverBitmapButton::followDpi(int heightLimit) {
     const UINT dpi = TopLevelDpi(hwnd_);
-    if (hwnd_ && dpi != imagesDpi_) loadImages(dpi);
+    if (hwnd_ && (dpi != imagesDpi_ || heightLimit != imagesLimit_)) loadImages(dpi, heightLimit);
 }
 
-bool CRollOverBitmapButton::loadImages(UINT dpi) {
+bool CRollOverBitmapButton::loadImages(UINT dpi, int heightLimit) {
     imagesDpi_ = dpi;
+    imagesLimit_ = heightLimit;
     const std::wstring text = windowText(hwnd_);
+    // One set: the scale the up image fits at.
+    const ImageScale scale =
+        fittingImageScale(bandModule(), rollOverImageName(text, RollOverImage::Up), dpi, heightLimit);
     for (int i = 0; i < RollOverImageCount; ++i)
-        images_[i] = loadScaledBitmap(bandModule(), rollOverImageName(text, static_cast<RollOverImage>(i)), dpi);
+        images_[i] = loadScaledBitmap(bandModule(), rollOverImageName(text, static_cast<RollOverImage>(i)), scale);
     const SIZE size = bitmapSize(image(RollOverImage::Up));
     if (size.cx == 0) return false;
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -28,14 +28,15 @@ class CRollOverBitmapButton : public CSubclassedWindow {
 
 public:
     // Attaches to the button controlId of dialog, loads the images named by the button's
-    // text from the band module, made for the button's DPI, and sizes the button to the up
-    // image. False when there is no such button, it is already bound, or the up image is
-    // missing (the button is then attached and paints its face colour).
-    bool bind(HWND dialog, int controlId);
+    // text from the band module, the largest set made up to the button's DPI whose up image
+    // is at most heightLimit pixels high, and sizes the button to the up image. False when
+    // there is no such button, it is already bound, or the up image is missing (the button
+    // is then attached and paints its face colour).
+    bool bind(HWND dialog, int controlId, int heightLimit);
 
-    // Takes the images made for the button's DPI now and sizes the button to them, when that
-    // DPI is not the one they were chosen for.
-    void followDpi();
+    // Takes the images for the button's DPI now and heightLimit, and sizes the button to
+    // them, unless they were chosen for both already.
+    void followDpi(int heightLimit);
 
     // Draws the image for an owner-draw request of this button.
     void drawItem(const DRAWITEMSTRUCT& item) const;
@@ -53,7 +54,7 @@ private:
     LRESULT OnStateChange(WPARAM, LPARAM);
 
     // False when the up image is missing.
-    bool loadImages(UINT dpi);
+    bool loadImages(UINT dpi, int heightLimit);
     // The owner-draw state of the button as it is now.
     UINT currentState() const noexcept;
     void drawImage(HDC dc, const RECT& bounds, UINT itemState) const;
@@ -62,6 +63,7 @@ private:
 
     UniqueHBitmap images_[RollOverImageCount];
     UINT imagesDpi_ = 0;
+    int imagesLimit_ = 0;
     bool hovered_ = false;
     bool tracking_ = false;
     HWND previousFocus_ = nullptr;  // not owned: the window that had the focus before the pointer came

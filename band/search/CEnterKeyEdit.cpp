@@ -33,10 +33,12 @@ std::wstring computerName() {
 
 CEnterKeyEdit::CEnterKeyEdit() : cueText_(computerName()) {}
 
-void CEnterKeyEdit::chooseIcon(UINT dpi) {
-    if (dpi == iconDpi_) return;
+void CEnterKeyEdit::chooseIcon(UINT dpi, int heightLimit) {
+    if (dpi == iconDpi_ && heightLimit == iconLimit_) return;
     iconDpi_ = dpi;
-    UniqueHBitmap icon = loadScaledBitmap(bandModule(), IDB_EDITFIELD_ICON, dpi, LR_CREATEDIBSECTION);
+    iconLimit_ = heightLimit;
+    const ImageScale scale = fittingImageScale(bandModule(), IDB_EDITFIELD_ICON, dpi, heightLimit);
+    UniqueHBitmap icon = loadScaledBitmap(bandModule(), IDB_EDITFIELD_ICON, scale, LR_CREATEDIBSECTION);
     const SIZE size = bitmapSize(icon.get());
     iconList_.reset(icon ? ImageList_Create(size.cx, size.cy, ILC_COLOR24 | ILC_MASK, 1, 1) : nullptr);
     if (iconList_) ImageList_AddMasked(iconList_.get(), icon.get(), RGB(255, 255, 255));
@@ -164,9 +166,12 @@ LRESULT CEnterKeyEdit::OnPaint(WPARAM, LPARAM) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
     if (!dc) return 0;
-    // The DPI is asked at each painting, so the icon follows a change of the display scale.
+    // The DPI and the field's height are asked at each painting, so the icon follows a
+    // change of the display scale and of the font.
     const UINT dpi = TopLevelDpi(hwnd_);
-    chooseIcon(dpi);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    chooseIcon(dpi, client.bottom);
     RECT bounds{};
     GetWindowRect(hwnd_, &bounds);
     const int width = bounds.right - bounds.left;

@@ -47,12 +47,14 @@ private:
     HWND comboBox() const noexcept { return GetParent(hwnd_); }
     std::wstring windowText() const;
     void clearAndRefresh();
-    // Makes the icon list from the icon made for dpi, unless it was made for it already.
-    void chooseIcon(UINT dpi);
+    // Makes the icon list from the largest icon made up to dpi that is at most heightLimit
+    // pixels high, unless it was made for both already.
+    void chooseIcon(UINT dpi, int heightLimit);
 
     SearchBoxHost* host_ = nullptr;
     UniqueImageList iconList_;
     UINT iconDpi_ = 0;
+    int iconLimit_ = 0;
     std::wstring cueText_;
     bool ctrlDown_ = false;
     // The control character the system makes of a Ctrl+letter just forwarded to the bar

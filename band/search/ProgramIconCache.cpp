@@ -4,16 +4,20 @@
 #include "UniqueHandle.h"
 #include <atomic>
 #include <deque>
-#include <map>
+#include <list>
 #include <mutex>
 #include <set>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <unordered_map>
 
 namespace kest {
 
 namespace {
+
+// Requests beyond this many are for sources that scrolled out of sight long ago.
+constexpr size_t MaxQueued = 64;
 
 bool isAddress(const std::wstring& text) { return PathIsURLW(text.c_str()) != FALSE; }
 bool isShellName(const std::wstring& text) { return text.compare(0, 6, L"shell:") == 0; }
@@ -65,26 +69,82 @@ IconSource iconSourceFor(const ShortcutEntry& entry) {
 IconSource iconSourceForText(const std::wstring& text) { return {text, 0, true}; }
 
 struct ProgramIconCache::State {
+    // A source's answer: an icon of its own (null: it has none), or the key of the icon
+    // file whose icon it shows.
+    struct Answer {
+        UniqueHIcon icon;
+        std::wstring sameAs;
+        std::list<std::wstring>::iterator age;
+    };
+
     std::mutex lock;
     HWND window;
     UINT arrivedMessage;
     int size = 16;
     bool arrivalPosted = false;
     bool stopping = false;
-    std::map<std::wstring, UniqueHIcon> icons;       // by source key; null: the source has none
-    std::map<std::wstring, std::wstring> sameIcon;   // a shell source, by the icon file key it names
+    std::unordered_map<std::wstring, Answer> answers;
+    std::list<std::wstring> ages;  // the answers' keys, the one drawn last first
+    size_t liveIcons = 0;
     std::deque<IconSource> queue;
-    std::set<std::wstring> queued;
+    std::set<std::wstring> queued;  // the queue's keys and the one being answered
     UniqueKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     bool threadStarted = false;
 
     // Under lock: whether the key is answered, and its icon.
     bool lookUp(const std::wstring& key, HICON& icon) const {
-        const auto alias = sameIcon.find(key);
-        const auto found = icons.find(alias == sameIcon.end() ? key : alias->second);
-        if (found == icons.end()) return false;
-        icon = found->second.get();
+        const auto found = answers.find(key);
+        if (found == answers.end()) return false;
+        if (found->second.sameAs.empty()) {
+            icon = found->second.icon.get();
+            return true;
+        }
+        const auto shared = answers.find(found->second.sameAs);
+        if (shared == answers.end()) return false;
+        icon = shared->second.icon.get();
         return true;
+    }
+
+    // Under lock, on the window thread: the key and the icon file it shows were drawn now.
+    void touch(const std::wstring& key) {
+        const auto found = answers.find(key);
+        if (found == answers.end()) return;
+        ages.splice(ages.begin(), ages, found->second.age);
+        if (!found->second.sameAs.empty()) touch(found->second.sameAs);
+    }
+
+    // Under lock: stores an answer unless the key has one. The first answer stays, so that
+    // an icon once handed out is never destroyed here while the window may draw it.
+    void store(const std::wstring& key, UniqueHIcon icon, std::wstring sameAs) {
+        if (answers.count(key)) return;
+        ages.push_front(key);
+        if (icon) ++liveIcons;
+        answers.emplace(key, Answer{std::move(icon), std::move(sameAs), ages.begin()});
+    }
+
+    // Under lock, on the window thread only, where icons are handed out and drawn at once:
+    // drops the answers drawn least recently until one more request fits. A request adds at
+    // most one icon and three answers (the program file's, the icon file the shell names,
+    // the source's own), so the cache stays within its bounds while the thread answers.
+    void makeRoomForRequest() {
+        const size_t requests = queued.size() + 1;
+        while (!ages.empty() && (liveIcons + requests > MaxIcons || answers.size() + 3 * requests > MaxAnswers))
+            drop(ages.back());
+    }
+    void drop(std::wstring key) {  // by value: the caller may pass ages.back(), which this erases
+        const auto found = answers.find(key);
+        if (found == answers.end()) return;
+        if (found->second.icon) --liveIcons;
+        ages.erase(found->second.age);
+        answers.erase(found);
+    }
+
+    void clear() {
+        answers.clear();
+        ages.clear();
+        liveIcons = 0;
+        queue.clear();
+        queued.clear();
     }
 
     // Under lock: keeps an extracted icon (or that there is none) unless the size changed
@@ -92,7 +152,7 @@ struct ProgramIconCache::State {
     void keep(const std::wstring& key, HICON extracted, int extractedSize) {
         UniqueHIcon icon(extracted);
         if (extractedSize != size || stopping) return;
-        icons[key] = std::move(icon);
+        store(key, std::move(icon), std::wstring());
         announce();
     }
     void announce() {
@@ -116,7 +176,7 @@ bool ProgramIconCache::State::shareFileIcon(const std::wstring& key, const IconS
     std::lock_guard<std::mutex> guard(lock);
     if (!known) keep(fileKey, icon, iconSize);
     if (!icon || iconSize != size || stopping) return false;
-    sameIcon[key] = fileKey;
+    store(key, UniqueHIcon(), fileKey);
     announce();
     return true;
 }
@@ -159,11 +219,26 @@ ProgramIconCache::~ProgramIconCache() {
 
 HICON ProgramIconCache::find(const IconSource& source) {
     const std::wstring key = keyOf(source);
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->arrivalPosted = false;
+    State& state = *state_;
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.arrivalPosted = false;
     HICON icon = nullptr;
-    if (state_->lookUp(key, icon) || !state_->queued.insert(key).second) return icon;
-    state_->queue.push_back(source);
+    if (state.lookUp(key, icon)) {
+        state.touch(key);
+        return icon;
+    }
+    if (state.queued.count(key)) return nullptr;
+    // Sources no longer drawn wait longest: past the bound the oldest request goes. It is
+    // asked for again if it is drawn again.
+    if (state.queue.size() >= MaxQueued) {
+        state.queued.erase(keyOf(state.queue.front()));
+        state.queue.pop_front();
+    }
+    // An answer whose icon file was dropped is asked for anew.
+    state.drop(key);
+    state.makeRoomForRequest();
+    state.queued.insert(key);
+    state.queue.push_back(source);
     if (!state_->threadStarted) startThread();
     SetEvent(state_->wake.get());
     return nullptr;
@@ -173,10 +248,7 @@ void ProgramIconCache::setIconSize(int pixels) {
     std::lock_guard<std::mutex> guard(state_->lock);
     if (pixels == state_->size) return;
     state_->size = pixels;
-    state_->icons.clear();
-    state_->sameIcon.clear();
-    state_->queue.clear();
-    state_->queued.clear();
+    state_->clear();
 }
 
 int ProgramIconCache::iconSize() const noexcept {
@@ -187,6 +259,11 @@ int ProgramIconCache::iconSize() const noexcept {
 size_t ProgramIconCache::pendingCount() const {
     std::lock_guard<std::mutex> guard(state_->lock);
     return state_->queued.size();
+}
+
+size_t ProgramIconCache::liveIconCount() const {
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->liveIcons;
 }
 
 void ProgramIconCache::startThread() {

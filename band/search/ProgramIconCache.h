@@ -2,6 +2,8 @@
 // The icons of the programs in the search box's list. Each icon is extracted once, on a
 // thread of the cache's own, and kept per icon file and index at the list's icon size; the
 // window thread only looks icons up, and is told by a posted message when new ones arrived.
+// The cache is bounded: the answers drawn least recently are dropped, on the window thread,
+// when room is needed for a new request.
 #include "kestentry/ShortcutEntry.h"
 #include <memory>
 #include <string>
@@ -40,6 +42,12 @@ public:
     int iconSize() const noexcept;
     // Sources asked for and not yet answered.
     size_t pendingCount() const;
+
+    // At most this many icons live at once, and this many sources are answered.
+    static constexpr size_t MaxIcons = 512;
+    static constexpr size_t MaxAnswers = 2048;
+    // The icons the cache holds now.
+    size_t liveIconCount() const;
 
 private:
     struct State;

@@ -35,7 +35,9 @@ protected:
         ASSERT_TRUE(bar.createModeless(kest::bandModule(), IDD_SIMPLEBAR, top.hwnd()));
         ShowWindow(bar.hwnd(), SW_SHOW);
         SetForegroundWindow(top.hwnd());
-        ASSERT_TRUE(button.bind(bar.hwnd(), IDC_MENUBUTTON));
+        RECT client{};
+        GetClientRect(bar.hwnd(), &client);
+        ASSERT_TRUE(button.bind(bar.hwnd(), IDC_MENUBUTTON, client.bottom - 1));
         COMBOBOXINFO info{sizeof(info)};
         ASSERT_TRUE(GetComboBoxInfo(bar.item(IDC_SEARCHBOX), &info));
         edit = info.hwndItem;
@@ -107,8 +109,8 @@ TEST_F(RollOverButtonTest, ButtonWithoutImagesFailsToBind) {
                                  reinterpret_cast<HMENU>(4321), kest::bandModule(), nullptr);
     ASSERT_TRUE(other);
     kest::CRollOverBitmapButton unbound;
-    EXPECT_FALSE(unbound.bind(bar.hwnd(), 4321));
-    EXPECT_FALSE(unbound.bind(bar.hwnd(), 4322));
+    EXPECT_FALSE(unbound.bind(bar.hwnd(), 4321, 21));
+    EXPECT_FALSE(unbound.bind(bar.hwnd(), 4322, 21));
     DestroyWindow(other);
 }
 

@@ -4,6 +4,7 @@
 #include "SolidIconFile.h"
 #include <shellapi.h>
 #include <shlobj.h>
+#include <algorithm>
 #include <vector>
 
 namespace kesttest {
@@ -122,6 +123,43 @@ TEST_F(BarIconTest, ItemsShowTheShortcutsIconTheTargetsOrTheGenericOne) {
     EXPECT_TRUE(eventuallyShows(L"Iconic Lost", genericPixels)) << "the generic program icon";
     EXPECT_NE(genericPixels, extractedPixels(notepad, 0)) << "the generic icon can be told apart";
     removeTree(icons);
+}
+
+void waitForIcons(kest::ProgramIconCache& icons) {
+    for (int wait = 0; wait < 400 && icons.pendingCount() > 0; ++wait) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        pumpMessages();
+    }
+}
+
+// 2,000 typed folder-item paths, each a program file of its own (links to one file): the cache
+// fills up to its bound and stays within it.
+TEST_F(BarIconTest, IconsOfTwoThousandTypedPathsStayWithinTheBound) {
+    const std::wstring root = tempFolder(L"KestBarIconPaths") + L"\\", names = L"0123456789abcdefghijklmnopqrstuvwxyz";
+    for (size_t i = 0; i < 2000; ++i) {
+        const std::wstring folder = root + std::to_wstring(10 + i / names.size()) + L"\\";
+        if (i % names.size() == 0) ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        ASSERT_TRUE(CreateHardLinkW((folder + names[i % names.size()] + L".exe").c_str(),
+                                    systemFile(L"notepad.exe").c_str(), nullptr));
+    }
+    startBar();
+    kest::ProgramIconCache& icons = *bar->searchBox().programIcons();
+    size_t most = 0;
+    type(root);
+    for (size_t i = 0; i < 2000; ++i) {
+        if (i % names.size() == 0) type((i ? L"\b\b\b" : L"") + std::to_wstring(10 + i / names.size()) + L"\\");
+        type(std::wstring(1, names[i % names.size()]));
+        ASSERT_EQ(1u, items().size());
+        ASSERT_TRUE(listOpen());
+        waitForIcons(icons);
+        UpdateWindow(bar->searchBox().listWindow());
+        most = std::max(most, icons.liveIconCount());
+        ASSERT_LE(icons.liveIconCount(), kest::ProgramIconCache::MaxIcons) << i + 1 << " paths typed";
+        type(L"\b");
+    }
+    EXPECT_GE(most, kest::ProgramIconCache::MaxIcons - 2) << "the icons were kept up to the bound";
+    bar.reset();
+    removeTree(root);
 }
 
 }  // namespace

@@ -117,16 +117,19 @@ TEST_F(SettingsSheet, SetsItsIconsAndPaintsTheBadgeWithWhiteTransparent) {
         EXPECT_NE(0, SendMessageW(sheet.sheet, WM_GETICON, ICON_BIG, 0));
         RedrawWindow(sheet.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         sheet.sync();
-        // The badge stays beside the buttons, 35 pixels above the bottom of the client area
-        // under Wine's dialog font, however tall the pages are; the K of its lettering
-        // starts at (8, 4) of the picture.
-        RECT client{};
-        GetClientRect(sheet.sheet, &client);
-        const int top = client.bottom - 35;
+        // The badge stays beside the buttons, whatever the pages and the dialog font: at 96 DPI
+        // with dialog units of 6 by 13 pixels per 4 by 8 it is 6 pixels from the left edge and
+        // 1 pixel above the Close button, and it keeps that place in the sheet's own dialog
+        // units. The K of its lettering starts at (8, 4) of the picture.
+        const RECT close = clientRect(sheet.sheet, IDOK);
+        RECT units{0, 0, 4, 8};
+        MapDialogRect(sheet.sheet, &units);
+        const int left = MulDiv(6, units.right, 6);
+        const int top = close.top - MulDiv(1, units.bottom, 13);
         HDC dc = GetDC(sheet.sheet);
-        const COLORREF letter = GetPixel(dc, 6 + 8, top + 4);
-        const COLORREF corner = GetPixel(dc, 6 + 1, top + 1);
-        const COLORREF beside = GetPixel(dc, 3, top + 1);
+        const COLORREF letter = GetPixel(dc, left + 8, top + 4);
+        const COLORREF corner = GetPixel(dc, left + 1, top + 1);
+        const COLORREF beside = GetPixel(dc, left - 3, top + 1);
         ReleaseDC(sheet.sheet, dc);
         EXPECT_EQ(RGB(160, 80, 20), letter);
         EXPECT_NE(RGB(255, 255, 255), corner);

@@ -55,7 +55,10 @@ TEST_F(StartMenuPageStorage, EveryCheckBoxIsWrittenTheMomentItIsClicked) {
                           {IDC_FOLLOW_CHANGES, SettingName::WatchScanLocations, true},
                           {IDC_INCLUDE_PACKAGED_APPS, SettingName::IncludePackagedApps, true},
                           {IDC_DISPLAY_COMPUTER_NAME, SettingName::DisplayComputerName, true},
-                          {IDC_USE_WINDOWS_COLORS, SettingName::UsingWindowsColors, false}};
+                          {IDC_USE_WINDOWS_COLORS, SettingName::UsingWindowsColors, false},
+                          {IDC_INCLUDE_SETTINGS_PAGES, SettingName::IncludeSettingsPages, true},
+                          {IDC_INCLUDE_CONTROL_PANEL, SettingName::IncludeControlPanel, true},
+                          {IDC_INCLUDE_SYSTEM_COMMANDS, SettingName::IncludeSystemCommands, true}};
     ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
         HWND page = sheet.startMenuPage();
         for (const Case& c : cases) {
@@ -64,6 +67,8 @@ TEST_F(StartMenuPageStorage, EveryCheckBoxIsWrittenTheMomentItIsClicked) {
             sheet.click(page, c.id);
             EXPECT_EQ(!c.before, checked(page, c.id));
             EXPECT_EQ(c.before ? 0u : 1u, dwordValue(SettingsKeyPath, c.name));
+            sheet.click(page, c.id);
+            EXPECT_EQ(c.before ? 1u : 0u, dwordValue(SettingsKeyPath, c.name)) << "and restored";
         }
         sheet.closeWithCloseButton();
     }));
@@ -89,12 +94,38 @@ TEST_F(StartMenuPageStorage, RadioGroupsAreWrittenAsTheCheckedButtonsIndex) {
 }
 
 TEST_F(StartMenuPageStorage, StoredModeOutsideTheGroupLeavesEveryButtonUnchecked) {
-    setDword(SettingName::MatchMode, 3);
+    setDword(SettingName::MatchMode, 4);
     setDword(SettingName::AutoSelectMode, 7);
     SheetDriver driver;
     ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
         HWND page = sheet.startMenuPage();
         for (int id = IDC_MATCH_ALL; id <= IDC_AUTOSELECT_MRU; ++id) EXPECT_FALSE(checked(page, id)) << id;
+        EXPECT_FALSE(checked(page, IDC_MATCH_BEST));
+        sheet.closeWithCloseButton();
+    }));
+}
+
+// Best Match ranks by itself: while it is chosen the Auto-Select group is greyed, and Clear
+// History stays as it was.
+TEST_F(StartMenuPageStorage, BestMatchIsWrittenAs3AndGreysAutoSelect) {
+    const auto autoSelectEnabled = [](HWND page) {
+        int enabled = 0;
+        for (int id : {IDC_AUTOSELECT_GROUP, IDC_AUTOSELECT_FIRST, IDC_AUTOSELECT_MFU, IDC_AUTOSELECT_MRU})
+            enabled += IsWindowEnabled(GetDlgItem(page, id)) ? 1 : 0;
+        return enabled;
+    };
+    SheetDriver driver;
+    ASSERT_TRUE(driver.run([&](SheetDriver::Sheet& sheet) {
+        HWND page = sheet.startMenuPage();
+        EXPECT_EQ(4, autoSelectEnabled(page));
+        sheet.click(page, IDC_MATCH_BEST);
+        EXPECT_EQ(3u, dwordValue(SettingsKeyPath, SettingName::MatchMode));
+        EXPECT_FALSE(checked(page, IDC_MATCH_ALL));
+        EXPECT_EQ(0, autoSelectEnabled(page));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_CLEAR_HISTORY)));
+        sheet.click(page, IDC_MATCH_WORD_START);
+        EXPECT_EQ(2u, dwordValue(SettingsKeyPath, SettingName::MatchMode));
+        EXPECT_EQ(4, autoSelectEnabled(page));
         sheet.closeWithCloseButton();
     }));
 }

@@ -1,4 +1,5 @@
-// The band and the floating bar at 100 and at 150 percent display scale. Wine 8 takes the DPI
+// The band and the floating bar at 100 and at 150 percent display scale, the band's images
+// also at 125 and 175 percent. Wine 8 takes the DPI
 // from LogPixels under HKCU\Control Panel\Desktop (else under HKLM\System\CurrentControlSet
 // \Hardware Profiles\Current\Software\Fonts) once, when a process starts: the 144 DPI cases
 // run in fresh processes, this program again (the DpiChild tests) or kestfloat.exe.
@@ -6,6 +7,9 @@
 #include "FloatBarIdentity.h"
 #include "FloatBarPlacement.h"
 #include "SimpleBarDlg.h"
+#include "accessories/ScaledImages.h"
+#include "resource.h"
+#include "search/ModuleFolder.h"
 #include "deskband/CKestDeskBand.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -98,12 +102,20 @@ std::wstring ownFile() {
     return path;
 }
 
+// Client heights: Wine maps the window rectangles of a window made at another DPI.
+LONG clientHeight(HWND window) {
+    RECT bounds{};
+    GetClientRect(window, &bounds);
+    return bounds.bottom - bounds.top;
+}
+
 struct BandSizes {
     int reportedHeight = 0;  // GetBandInfo's minimum height
     int button = 0;          // the menu button's width, which is its image's
     int icon = 0;            // the idle edit field's icon
     int listIcon = 0;        // the program icons in the list
     int listItem = 0;        // the list's item height
+    int barHeight = 0;       // the bar's client area
 };
 
 // The band as the taskbar hosts it, on a fake site whose window is parent, its bar loaded.
@@ -150,6 +162,7 @@ public:
         CEnterKeyComboBox& box = band_->bar()->searchBox();
         sizes.listIcon = box.programIcons() ? box.programIcons()->iconSize() : 0;
         sizes.listItem = static_cast<int>(box.send(CB_GETITEMHEIGHT, 0));
+        sizes.barHeight = clientHeight(band_->bar()->hwnd());
         return sizes;
     }
 
@@ -159,11 +172,34 @@ private:
     bool ready_ = false;
 };
 
+// The largest image set that fits, whatever the fonts make the bar: the menu button below the
+// bar's top pixel, the idle icon inside the edit field, the menu's marks as high as the
+// system's check marks; the set made for 100 percent where none is that small.
+void expectImagesFit(CSimpleBarDlg& bar) {
+    const auto fits = [](int height, int limit, const wchar_t* smallest) {
+        const UniqueHBitmap first(static_cast<HBITMAP>(LoadImageW(bandModule(), smallest, IMAGE_BITMAP, 0, 0, 0)));
+        return height > 0 && (height <= limit || height == bitmapSize(first.get()).cy);
+    };
+    using MetricsForDpi = int(WINAPI*)(int, UINT);
+    const auto metricsForDpi = reinterpret_cast<MetricsForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    ASSERT_NE(metricsForDpi, nullptr);
+    EXPECT_TRUE(fits(bitmapSize(bar.menuButton().image(RollOverImage::Up)).cy, clientHeight(bar.hwnd()) - 1,
+                     L"MYIMAGEU"));
+    EXPECT_TRUE(fits(bar.searchBox().edit().iconSize().cy, clientHeight(bar.searchBox().editWindow()),
+                     MAKEINTRESOURCEW(IDB_EDITFIELD_ICON)));
+    EXPECT_TRUE(fits(bitmapSize(bar.menuMark(0)).cy, metricsForDpi(SM_CYMENUCHECK, TopLevelDpi(bar.hwnd())),
+                     MAKEINTRESOURCEW(IDB_MENU_MARK_FIRST)));
+}
+
 BandSizes sizesOfNewBand() {
     HostStrip strip(800, 60);
     SitedBand band(strip.hwnd());
     EXPECT_TRUE(band.ready());
-    return band.ready() ? band.sizes() : BandSizes{};
+    if (!band.ready()) return BandSizes{};
+    const BandSizes sizes = band.sizes();  // the idle field painted its icon
+    expectImagesFit(*band.band().bar());
+    return sizes;
 }
 
 // Sends WM_DPICHANGED_AFTERPARENT to window and its descendants, children first.
@@ -173,12 +209,10 @@ void sendDpiChangedAfterParent(HWND window) {
     SendMessageW(window, WM_DPICHANGED_AFTERPARENT, 0, 0);
 }
 
-// Client heights: Wine maps the window rectangles of a window made at another DPI.
-LONG clientHeight(HWND window) {
-    RECT bounds{};
-    GetClientRect(window, &bounds);
-    return bounds.bottom - bounds.top;
-}
+
+// The button made for 150 percent where the bar has room for it (under Wine's own fonts it
+// has at 144 DPI), else the one for 100 percent.
+int buttonAt144(int barHeight) { return barHeight - 1 >= 32 ? 32 : 21; }
 
 bool inChildProcess() { return GetEnvironmentVariableW(ReportVariable, nullptr, 0) > 0; }
 
@@ -190,8 +224,8 @@ TEST(DpiChild, ReportsTheBandsSizes) {
     GetEnvironmentVariableW(ReportVariable, path, MAX_PATH);
     FILE* report = _wfopen(path, L"w");
     ASSERT_NE(report, nullptr);
-    std::fprintf(report, "%d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon, sizes.listIcon,
-                 sizes.listItem);
+    std::fprintf(report, "%d %d %d %d %d %d\n", sizes.reportedHeight, sizes.button, sizes.icon, sizes.listIcon,
+                 sizes.listItem, sizes.barHeight);
     std::fclose(report);
 }
 
@@ -242,8 +276,8 @@ TEST(DpiChild, BandFollowsAChangeOfDpiAndTellsItsSite) {
     EXPECT_EQ(band.site().bandInfoChangedId, 7);
     const BandSizes after = band.sizes();
     EXPECT_EQ(after.reportedHeight, 33);
-    EXPECT_EQ(after.button, 32);
-    EXPECT_EQ(after.icon, 24);
+    EXPECT_EQ(after.button, buttonAt144(MulDiv(barHeightBefore, 144, 96)));
+    EXPECT_LE(after.icon, clientHeight(band.band().bar()->searchBox().editWindow())) << "the idle icon fits its field";
     EXPECT_EQ(after.listIcon, 24);
     EXPECT_GE(after.listItem, 26) << "an icon and a pixel above and below";
 
@@ -281,17 +315,35 @@ TEST(Dpi, BandScalesWithLogPixels) {
     BandSizes at144;
     FILE* report = _wfopen(reportPath.c_str(), L"r");
     ASSERT_NE(report, nullptr);
-    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d", &at144.reportedHeight, &at144.button, &at144.icon,
-                          &at144.listIcon, &at144.listItem),
-              5);
+    EXPECT_EQ(std::fscanf(report, "%d %d %d %d %d %d", &at144.reportedHeight, &at144.button, &at144.icon,
+                          &at144.listIcon, &at144.listItem, &at144.barHeight),
+              6);
     std::fclose(report);
     DeleteFileW(reportPath.c_str());
     EXPECT_EQ(at144.reportedHeight, 33);
-    EXPECT_EQ(at144.button, 32);
-    EXPECT_EQ(at144.icon, 24);
+    EXPECT_EQ(at144.button, buttonAt144(at144.barHeight));
     EXPECT_EQ(at144.listIcon, 24);
     EXPECT_GE(at144.listItem, 26);
     EXPECT_LT(at96.listItem, at144.listItem);
+}
+
+// Between the scales the images are made for, the bar is too low for the nearer larger set.
+TEST(Dpi, ImagesFitAt125And175Percent) {
+    if (inChildProcess()) GTEST_SKIP() << "runs in the first process";
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring reportPath = std::wstring(folder) + L"kest-dpi-report.txt";
+    for (DWORD dpi : {120u, 168u}) {
+        LogPixelsSetting setting(dpi);
+        ASSERT_TRUE(setting.set());
+        SetEnvironmentVariableW(ReportVariable, reportPath.c_str());
+        ChildProgram child;
+        const bool started = child.start(L"\"" + ownFile() + L"\" --gtest_filter=DpiChild.ReportsTheBandsSizes");
+        SetEnvironmentVariableW(ReportVariable, nullptr);
+        ASSERT_TRUE(started);
+        EXPECT_EQ(child.waitForExit(180000), 0u) << "the images fit at " << dpi << " DPI";
+    }
+    DeleteFileW(reportPath.c_str());
 }
 
 struct StripSizes {
