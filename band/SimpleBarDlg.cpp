@@ -311,12 +311,7 @@ void CSimpleBarDlg::RefreshFromTyping() {
         if (items > 0) {
             switch (bestMatchList_.ranked() ? AutoSelectMode::First : autoSelectMode_) {
             case AutoSelectMode::First:
-                if (bestMatchList_.ranked() && !bestMatchList_.mayPreselect()) {
-                    typedText_ = searchText;  // no item's text replaces what was typed
-                    updateData(false);
-                    break;
-                }
-                SendMessageW(box, CB_SETCURSEL, 0, 0);
+                bestMatchList_.preselect(box, searchText);
                 break;
             case AutoSelectMode::MostFrequentlyUsed:
                 history_->selectMostFrequent(box);

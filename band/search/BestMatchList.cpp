@@ -56,6 +56,13 @@ void BestMatchList::refreshUse(const MatchCatalog& catalog, const HistoryMap& hi
     }
 }
 
+void BestMatchList::preselect(HWND box, const std::wstring& typedText) const {
+    if (!ranked() || mayPreselect())
+        SendMessageW(box, CB_SETCURSEL, 0, 0);
+    else
+        SetWindowTextW(box, typedText.c_str());
+}
+
 bool BestMatchList::runsTypedText(std::wstring& command) const {
     if (!ranked() || !mayBeTypedProgram(prepared_, ranking_)) return false;
     const std::wstring program = trimWhitespace(text_);

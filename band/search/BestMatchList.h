@@ -31,6 +31,9 @@ public:
     // Whether the last list was made here and its first item may be pre-selected.
     bool ranked() const noexcept { return !text_.empty(); }
     bool mayPreselect() const noexcept { return ranked() && mayPreselectFirst(prepared_, ranking_); }
+    // Selects the first item of the filled box, unless this list may not pre-select it: the
+    // box's field then shows typedText again, which no item's text replaced.
+    void preselect(HWND box, const std::wstring& typedText) const;
     // At Enter: whether the typed text of the last list is to run as a command instead of
     // its first item (one term that names a program on the search path, best matched only
     // loosely); command is then that text.

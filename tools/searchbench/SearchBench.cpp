@@ -169,12 +169,6 @@ void compareBestMatchWithAll(CSimpleBarDlg& bar, HWND edit, const std::wstring& 
             }
         }
         const double cpuPerKeystroke = (threadMilliseconds() - cpuStart) / static_cast<double>(scoring.size());
-        std::printf("%7zu  Best Match listed per keystroke:", bar.index().size());
-        for (size_t length = 1; length <= word.size(); ++length) {
-            rankBestMatchItems(catalog.bestMatchItems(), prepareBestMatchText(word.substr(0, length)), {}, 50, ranking);
-            std::printf(" %zu", ranking.positions.size());
-        }
-        std::printf("\n");
         std::sort(scoring.begin(), scoring.end());
         std::printf("  %17.3f  %16.3f  (processor %.2f ms per keystroke, %.3f ms scoring)\n",
                     scoring[scoring.size() / 2], scoring.back(), cpuPerTyped, cpuPerKeystroke);
