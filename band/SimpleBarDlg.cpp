@@ -38,6 +38,7 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     if (!notified) return FALSE;
     notificationWindow_.setBar(hwnd_);
     keeper_ = std::make_unique<CIndexKeeper>(hwnd_, IndexReadyMessage, static_cast<ScanStatusSink*>(this));
+    bestMatchList_.start(hwnd_, BandFileResultsMessage, notificationWindow_.hwnd());
 
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -204,6 +205,7 @@ LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
     stopWorker();
     // Its worker finishes a save on its own, and posts nothing here any more.
     history_.reset();
+    bestMatchList_.closePicks();
     releaseHotKey();
     shellLink_.reset();
     desktopFolder_.reset();
@@ -222,7 +224,8 @@ int CSimpleBarDlg::collectListItems(const std::wstring& text) {
     fallbackItems_.clear();
     // The worker owns the index while it runs.
     if (!shellLink_ || busy()) return 0;
-    int count = catalog_.collect(text, matchMode_, matchSet_, listedItems_);
+    int count = bestMatchList_.collect(matchMode_, text, catalog_, *history_, matchSet_, listedItems_);
+    if (count < 0) count = catalog_.collect(text, matchMode_, matchSet_, listedItems_);
     folderItems_.FillForPath(searchBox_.edit().searchText);
     if (count > 0) return count;
     if (folderItems_.enabled()) {
@@ -310,9 +313,9 @@ void CSimpleBarDlg::RefreshFromTyping() {
 
     if (count > 0 && !searchText.empty()) {
         if (items > 0) {
-            switch (autoSelectMode_) {
+            switch (bestMatchList_.ranked() ? AutoSelectMode::First : autoSelectMode_) {
             case AutoSelectMode::First:
-                SendMessageW(box, CB_SETCURSEL, 0, 0);
+                bestMatchList_.preselect(box, searchText);
                 break;
             case AutoSelectMode::MostFrequentlyUsed:
                 history_->selectMostFrequent(box);
@@ -369,17 +372,20 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
     }
 
     const LRESULT selection = SendMessageW(box, CB_GETCURSEL, 0, 0);
-    if (selection != CB_ERR && !matchSet_.empty()) {
+    if (selection != CB_ERR && !matchSet_.empty() && !bestMatchList_.runsTypedText(typedText_)) {
         const LRESULT data = SendMessageW(box, CB_GETITEMDATA, selection, 0);
         if (data == 0 || data == CB_ERR) return;
         const ShortcutEntry entry = *reinterpret_cast<const ShortcutEntry*>(data);
         typedText_.clear();
         updateData(false);
         const LaunchOutcome outcome = launchEntry(entry, verb, hwnd_);
-        if (outcome == LaunchOutcome::Started || outcome == LaunchOutcome::Declined) {
+        const bool started = outcome == LaunchOutcome::Started;
+        // The pick goes under the text of the last list, before emptying the box lists anew.
+        if (started) bestMatchList_.recordPick(entry);
+        if (started || outcome == LaunchOutcome::Declined) {
             searchBox_.edit().searchText.clear();
             RefreshFromTyping();
-            if (outcome == LaunchOutcome::Started) history_->recordLaunch(entry.executable.c_str());
+            if (started) history_->recordLaunch(entry.executable.c_str());
         }
         return;
     }
@@ -543,6 +549,7 @@ LRESULT CSimpleBarDlg::ShowBarMenu(HWND window, LPARAM screenPosition) {
         insert(matching, 1, L"&Start\tCtrl+L", MatchStartCommandId, checked(stored == MatchMode::Start), nullptr);
         insert(matching, 2, L"&Word Start\tCtrl+M", MatchWordStartCommandId, checked(stored == MatchMode::WordStart),
                nullptr);
+        insert(matching, 3, L"&Best Match\tCtrl+B", MatchBestCommandId, checked(stored == MatchMode::BestMatch), nullptr);
     } else if (matching) {
         DestroyMenu(matching);
     }
@@ -564,6 +571,9 @@ LRESULT CSimpleBarDlg::OnSysChar(WPARAM character, LPARAM) {
     switch (character) {
     case L'a':
         PostMessageW(hwnd_, WM_COMMAND, AboutCommandId, 0);
+        break;
+    case L'b':
+        setMatchMode(MatchMode::BestMatch);
         break;
     case L'd':
         removeTypedCommand();
@@ -646,10 +656,12 @@ void CSimpleBarDlg::OnHotKeyFreed(UINT, UINT, HWND) {
 
 void CSimpleBarDlg::OnBandFilesSaved(UINT, UINT, HWND) {
     if (history_) history_->reread();
+    bestMatchList_.reloadPicks();
 }
 
 LRESULT CSimpleBarDlg::OnBandFileResults(WPARAM, LPARAM) {
     if (history_) history_->takeFileResults();
+    bestMatchList_.takePicks();
     return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "kestentry/ShortcutEntry.h"
 #include "search/CEnterKeyComboBox.h"
 #include "search/CHistoryStringList.h"
+#include "search/BestMatchList.h"
 #include "search/CPathMatchStringList.h"
 #include "search/ListOrder.h"
 #include "search/MatchCatalog.h"
@@ -57,6 +58,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_COMMAND_ID(MatchAllCommandId, OnMatchAll)
         KEST_ON_COMMAND_ID(MatchStartCommandId, OnMatchStart)
         KEST_ON_COMMAND_ID(MatchWordStartCommandId, OnMatchWordStart)
+        KEST_ON_COMMAND_ID(MatchBestCommandId, OnMatchBest)
         KEST_ON_COMMAND_ID(ReloadCommandId, OnReloadCommand)
         KEST_ON_COMMAND_ID(HotKeyFreedCommandId, OnHotKeyFreed)
         KEST_ON_COMMAND_ID(BandFilesSavedCommandId, OnBandFilesSaved)
@@ -118,6 +120,7 @@ public:
     static constexpr UINT IndexReadyMessage = WM_APP + 0x42;
     // Posted by the workers of the band's shared files when what they read or saved waits.
     static constexpr UINT BandFileResultsMessage = WM_APP + 0x44;
+    const BestMatchList& bestMatchList() const noexcept { return bestMatchList_; }
 
 protected:
     void doDataExchange(DataExchange& exchange) override;
@@ -159,6 +162,7 @@ private:
     void OnMatchAll(UINT, UINT, HWND) { setMatchMode(MatchMode::All); }
     void OnMatchStart(UINT, UINT, HWND) { setMatchMode(MatchMode::Start); }
     void OnMatchWordStart(UINT, UINT, HWND) { setMatchMode(MatchMode::WordStart); }
+    void OnMatchBest(UINT, UINT, HWND) { setMatchMode(MatchMode::BestMatch); }
     void OnReloadCommand(UINT, UINT, HWND);
     void OnHotKeyFreed(UINT, UINT, HWND);
     // Another band saved the files the bands share: they are read again off this thread.
@@ -203,6 +207,7 @@ private:
     MatchCatalog catalog_;
     MatchSet matchSet_;
     std::vector<uint32_t> listedItems_;  // catalog positions of matchSet_, in list order
+    BestMatchList bestMatchList_;
     ListSortKeys listSortKeys_;
     std::unique_ptr<HistoryMap> history_;  // made with the window
     bool dropDownOpen_ = false;
