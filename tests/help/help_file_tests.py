@@ -28,7 +28,8 @@ REQUIRED_TOPICS = {
     "installing.htm": "Installing and removing Kestrune",
     "toolbar.htm": "Adding the search bar to the taskbar",
     "floatbar.htm": "The floating bar",
-    "typing.htm": "Typing and the three match modes",
+    "typing.htm": "Typing and the four match modes",
+    "bestmatch.htm": "Best Match and how it learns",
     "folderhistory.htm": "Folder items and history items",
     "autoselect.htm": "Auto-selection",
     "keys.htm": "Keys and the hot key",
@@ -273,8 +274,11 @@ class CompiledHelpFile(unittest.TestCase):
 
     def test_match_modes_and_auto_select_modes_are_explained(self):
         typing = self.section_text("typing.htm", "matchmodes")
-        for mode in ("All", "Start", "Word Start"):
+        for mode in ("All", "Start", "Word Start", "Best Match"):
             self.assertIn(mode, typing)
+        learning = plain(self.page("bestmatch.htm").text)
+        for subject in ("pickmapdata.xml", "30 days", "Clear History", "Ctrl+B"):
+            self.assertIn(subject, learning)
         autoselect = plain(self.page("autoselect.htm").text)
         for mode in ("First", "MFU (Most Frequently Used)", "MRU (Most Recently Used)"):
             self.assertIn(mode, autoselect)
