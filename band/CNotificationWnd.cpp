@@ -29,7 +29,7 @@ bool CNotificationWnd::create() {
 
 LRESULT CNotificationWnd::OnCommand(WPARAM wParam, LPARAM) {
     const UINT command = LOWORD(wParam);
-    if (command != ReloadCommandId && command != HotKeyFreedCommandId) {
+    if (command != ReloadCommandId && command != HotKeyFreedCommandId && command != BandFilesSavedCommandId) {
         passToDefault();
         return 0;
     }

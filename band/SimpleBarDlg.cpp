@@ -35,6 +35,7 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     if (!notificationWindow_.create()) return FALSE;
     notificationWindow_.setBar(hwnd_);
     keeper_ = std::make_unique<CIndexKeeper>(hwnd_, IndexReadyMessage, static_cast<ScanStatusSink*>(this));
+    bestMatchList_.start(hwnd_, PicksReadyMessage);
 
     menuButton_.bind(hwnd_, IDC_MENUBUTTON);
 
@@ -214,7 +215,8 @@ int CSimpleBarDlg::collectListItems(const std::wstring& text) {
     fallbackItems_.clear();
     // The worker owns the index while it runs.
     if (!shellLink_ || busy()) return 0;
-    int count = catalog_.collect(text, matchMode_, matchSet_, listedItems_);
+    int count = bestMatchList_.collect(matchMode_, text, catalog_, history_, matchSet_, listedItems_);
+    if (count < 0) count = catalog_.collect(text, matchMode_, matchSet_, listedItems_);
     folderItems_.FillForPath(searchBox_.edit().searchText);
     if (count > 0) return count;
     if (folderItems_.enabled()) {
@@ -302,8 +304,13 @@ void CSimpleBarDlg::RefreshFromTyping() {
 
     if (count > 0 && !searchText.empty()) {
         if (items > 0) {
-            switch (autoSelectMode_) {
+            switch (bestMatchList_.ranked() ? AutoSelectMode::First : autoSelectMode_) {
             case AutoSelectMode::First:
+                if (bestMatchList_.ranked() && !bestMatchList_.mayPreselect()) {
+                    typedText_ = searchText;  // no item's text replaces what was typed
+                    updateData(false);
+                    break;
+                }
                 SendMessageW(box, CB_SETCURSEL, 0, 0);
                 break;
             case AutoSelectMode::MostFrequentlyUsed:
@@ -363,13 +370,14 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
     }
 
     const LRESULT selection = SendMessageW(box, CB_GETCURSEL, 0, 0);
-    if (selection != CB_ERR && !matchSet_.empty()) {
+    if (selection != CB_ERR && !matchSet_.empty() && !bestMatchList_.runsTypedText(typedText_)) {
         const LRESULT data = SendMessageW(box, CB_GETITEMDATA, selection, 0);
         if (data == 0 || data == CB_ERR) return;
         const ShortcutEntry entry = *reinterpret_cast<const ShortcutEntry*>(data);
         typedText_.clear();
         updateData(false);
         if (shellRun(entry.executable, entry.arguments.c_str(), entry.workingdir.c_str(), entry.showcmd, verb)) {
+            bestMatchList_.recordPick(entry);
             searchBox_.edit().searchText.clear();
             RefreshFromTyping();
             history_.recordLaunch(entry.executable.c_str());
@@ -536,6 +544,7 @@ LRESULT CSimpleBarDlg::ShowBarMenu(HWND window, LPARAM screenPosition) {
         insert(matching, 1, L"&Start\tCtrl+L", MatchStartCommandId, checked(stored == MatchMode::Start), nullptr);
         insert(matching, 2, L"&Word Start\tCtrl+M", MatchWordStartCommandId, checked(stored == MatchMode::WordStart),
                nullptr);
+        insert(matching, 3, L"&Best Match\tCtrl+B", MatchBestCommandId, checked(stored == MatchMode::BestMatch), nullptr);
     } else if (matching) {
         DestroyMenu(matching);
     }
@@ -557,6 +566,9 @@ LRESULT CSimpleBarDlg::OnSysChar(WPARAM character, LPARAM) {
     switch (character) {
     case L'a':
         PostMessageW(hwnd_, WM_COMMAND, AboutCommandId, 0);
+        break;
+    case L'b':
+        setMatchMode(MatchMode::BestMatch);
         break;
     case L'd':
         removeTypedCommand();

@@ -18,6 +18,7 @@
 #include "kestentry/ShortcutEntry.h"
 #include "search/CEnterKeyComboBox.h"
 #include "search/CHistoryStringList.h"
+#include "search/BestMatchList.h"
 #include "search/CPathMatchStringList.h"
 #include "search/ListOrder.h"
 #include "search/MatchCatalog.h"
@@ -38,6 +39,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
         KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
         KEST_ON_MESSAGE(IndexReadyMessage, OnIndexReady)
+        KEST_ON_MESSAGE(PicksReadyMessage, OnPicksReady)
         KEST_ON_MESSAGE(WM_DPICHANGED_AFTERPARENT, OnDpiChangedAfterParent)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_EDITCHANGE, OnSearchBoxEditChange)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SETFOCUS, OnSearchBoxSetFocus)
@@ -56,6 +58,8 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_COMMAND_ID(MatchAllCommandId, OnMatchAll)
         KEST_ON_COMMAND_ID(MatchStartCommandId, OnMatchStart)
         KEST_ON_COMMAND_ID(MatchWordStartCommandId, OnMatchWordStart)
+        KEST_ON_COMMAND_ID(MatchBestCommandId, OnMatchBest)
+        KEST_ON_COMMAND_ID(BandFilesSavedCommandId, OnBandFilesSaved)
         KEST_ON_COMMAND_ID(ReloadCommandId, OnReloadCommand)
         KEST_ON_COMMAND_ID(HotKeyFreedCommandId, OnHotKeyFreed)
         KEST_ON_COMMAND_ID(WebSiteCommandId, OnWebSite)
@@ -110,6 +114,9 @@ public:
 
     // Posted by the index keeper when a new index waits; never sent.
     static constexpr UINT IndexReadyMessage = WM_APP + 0x42;
+    // Posted by the learned picks' worker when it has read or saved the picks file.
+    static constexpr UINT PicksReadyMessage = WM_APP + 0x44;
+    const BestMatchList& bestMatchList() const noexcept { return bestMatchList_; }
 
 protected:
     void doDataExchange(DataExchange& exchange) override;
@@ -149,6 +156,13 @@ private:
     void OnMatchAll(UINT, UINT, HWND) { setMatchMode(MatchMode::All); }
     void OnMatchStart(UINT, UINT, HWND) { setMatchMode(MatchMode::Start); }
     void OnMatchWordStart(UINT, UINT, HWND) { setMatchMode(MatchMode::WordStart); }
+    void OnMatchBest(UINT, UINT, HWND) { setMatchMode(MatchMode::BestMatch); }
+    // The other bands read the picks file again once this one saved it.
+    LRESULT OnPicksReady(WPARAM, LPARAM) {
+        if (bestMatchList_.takePicks()) notificationWindow_.postToOtherBands(BandFilesSavedCommandId);
+        return 0;
+    }
+    void OnBandFilesSaved(UINT, UINT, HWND) { bestMatchList_.reloadPicks(); }
     void OnReloadCommand(UINT, UINT, HWND);
     void OnHotKeyFreed(UINT, UINT, HWND);
     void OnWebSite(UINT, UINT, HWND);
@@ -191,6 +205,7 @@ private:
     MatchCatalog catalog_;
     MatchSet matchSet_;
     std::vector<uint32_t> listedItems_;  // catalog positions of matchSet_, in list order
+    BestMatchList bestMatchList_;
     ListSortKeys listSortKeys_;
     HistoryMap history_;
     bool dropDownOpen_ = false;

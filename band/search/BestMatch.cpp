@@ -27,9 +27,11 @@ void appendSpecialFolded(wchar_t c, std::wstring& out) {
     }
 }
 
+// A combining mark: nonspacing and no letter itself (a precomposed "â" is marked nonspacing too).
 bool isNonSpacing(wchar_t c) {
     WORD type = 0;
-    return c >= 0x80 && GetStringTypeW(CT_CTYPE3, &c, 1, &type) && (type & C3_NONSPACING) != 0;
+    return c >= 0x80 && GetStringTypeW(CT_CTYPE3, &c, 1, &type) && (type & C3_NONSPACING) != 0 &&
+           (type & C3_ALPHA) == 0;
 }
 
 // Appends c folded: nothing for a combining mark, two letters for a ligature.

@@ -15,7 +15,7 @@ namespace {
 
 bool isForwardedShortcutLetter(WPARAM key) noexcept {
     switch (key) {
-    case 'A': case 'D': case 'F': case 'I': case 'K': case 'L': case 'M': case 'R': case 'S': case 'W':
+    case 'A': case 'B': case 'D': case 'F': case 'I': case 'K': case 'L': case 'M': case 'R': case 'S': case 'W':
         return true;
     default:
         return false;

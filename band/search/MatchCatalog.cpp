@@ -1,11 +1,26 @@
 #include "MatchCatalog.h"
 #include "ListOrder.h"
 #include "TextRules.h"
+#include "kestentry/PackagedApps.h"
+#include <atomic>
 #include <algorithm>
 #include <numeric>
 #include <string>
 
 namespace kest {
+
+namespace {
+
+std::atomic<uint64_t> lastBuildId{0};
+
+// The name Best Match compares: without the shortcut's extension; a packaged app's name has none.
+std::wstring nameWithoutExtension(const ShortcutEntry& entry) {
+    if (isAppsFolderPath(entry.path)) return entry.name;
+    const size_t dot = entry.name.rfind(L'.');
+    return dot == std::wstring::npos ? entry.name : entry.name.substr(0, dot);
+}
+
+}  // namespace
 
 void MatchCatalog::build(const ShortcutIndex& index) {
     clear();
@@ -50,6 +65,10 @@ void MatchCatalog::build(const ShortcutIndex& index) {
         items_.push_back(std::move(byKey[listOrder[position]]));
     }
     startsKeyRun_ = std::move(startsRun);
+    bestMatchItems_.reserve(items_.size());
+    for (const Item& item : items_)
+        bestMatchItems_.push_back(prepareBestMatchItem(nameWithoutExtension(*item.entry), item.entry->executable));
+    buildId_ = ++lastBuildId;
 }
 
 void MatchCatalog::clear() noexcept {
@@ -57,6 +76,22 @@ void MatchCatalog::clear() noexcept {
     keyOrder_.clear();
     startsKeyRun_.clear();
     matched_.clear();
+    bestMatchItems_.clear();
+    buildId_ = ++lastBuildId;
+}
+
+int MatchCatalog::collectPositions(const std::vector<uint32_t>& positions, MatchSet& matches,
+                                   std::vector<uint32_t>& listed) const {
+    matches.clear();
+    listed = positions;
+    int count = 0;
+    for (uint32_t position : positions) {
+        matches.entries_.push_back(items_[position].entry);
+        count += items_[position].shortcuts;
+    }
+    std::sort(matches.entries_.begin(), matches.entries_.end(),
+              [](const ShortcutEntry* a, const ShortcutEntry* b) { return compareEntryKeys(*a, *b) < 0; });
+    return count;
 }
 
 int MatchCatalog::collect(const std::wstring& text, MatchMode mode, MatchSet& matches,
