@@ -9,6 +9,7 @@
 #include "kestentry/PackagedApps.h"
 #include "search/BestMatchList.h"
 #include "search/MatchCatalog.h"
+#include "UniqueHandle.h"
 #include <windows.h>
 #include <objbase.h>
 #include <cstdio>
@@ -144,11 +145,10 @@ constexpr UINT PicksReady = WM_APP + 1;
 class BestMatchBench {
 public:
     BestMatchBench(const MatchCatalog& catalog, const HistoryMap& history) : catalog_(catalog), history_(history) {
-        window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        list_.start(window_, PicksReady);
+        window_.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+        list_.start(window_.get(), PicksReady);
         waitForPicks();
     }
-    ~BestMatchBench() { DestroyWindow(window_); }
     BestMatchBench(const BestMatchBench&) = delete;
     BestMatchBench& operator=(const BestMatchBench&) = delete;
 
@@ -180,14 +180,14 @@ private:
         while (list_.picks() && list_.picks()->busy() && GetTickCount() - start < 30000) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
             MSG message;
-            while (PeekMessageW(&message, window_, 0, 0, PM_REMOVE))
+            while (PeekMessageW(&message, window_.get(), 0, 0, PM_REMOVE))
                 if (message.message == PicksReady) list_.takePicks();
         }
     }
 
     const MatchCatalog& catalog_;
     const HistoryMap& history_;
-    HWND window_ = nullptr;
+    UniqueHWnd window_;  // receives the store's notices; outlives the list
     BestMatchList list_;
 };
 
