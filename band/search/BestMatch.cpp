@@ -335,6 +335,7 @@ void rankBestMatchItems(const std::vector<BestMatchItem>& items, const BestMatch
     ranking.learned = false;
     if (text.empty()) return;
     std::vector<std::pair<BestMatchRankKey, std::uint32_t>> matches;
+    matches.reserve(items.size() / 4);
     for (std::uint32_t position = 0; position < items.size(); ++position) {
         const BestMatchScore score = scoreBestMatch(text, items[position]);
         if (score.kind == MatchKind::None) continue;

@@ -3,13 +3,13 @@
 
 namespace kest {
 
-void BestMatchList::start(HWND window, UINT readyMessage) { picks_ = std::make_unique<PickStore>(window, readyMessage); }
-
 int BestMatchList::collect(MatchMode mode, const std::wstring& text, const MatchCatalog& catalog,
                            const HistoryMap& history, MatchSet& matches, std::vector<uint32_t>& listed) {
     text_.clear();
     ranking_ = BestMatchRanking{};
-    if (mode != MatchMode::BestMatch || text.find_first_of(L"\\/:") != std::wstring::npos) return -1;
+    if (mode != MatchMode::BestMatch) return -1;
+    if (!picks_ && window_) picks_ = std::make_unique<PickStore>(window_, readyMessage_);
+    if (text.find_first_of(L"\\/:") != std::wstring::npos) return -1;
     prepared_ = prepareBestMatchText(text);
     if (prepared_.empty()) return -1;
     text_ = text;

@@ -15,9 +15,13 @@ class BestMatchList {
 public:
     static constexpr size_t MostItems = 50;
 
-    // Starts the learned picks, read on their worker; window is posted readyMessage when
-    // they have been read or saved.
-    void start(HWND window, UINT readyMessage);
+    // window is posted readyMessage when the learned picks have been read or saved. They
+    // are first read when the bar first matches under Best Match, so that a band in another
+    // mode runs no thread for them.
+    void start(HWND window, UINT readyMessage) noexcept {
+        window_ = window;
+        readyMessage_ = readyMessage;
+    }
     // Fills matches and listed (rank order) for text under mode and returns the count of
     // index entries listed; -1 when the text is not one for Best Match (another mode, an
     // empty text, or a path with "\", "/" or ":"), which the bar then matches as before.
@@ -46,6 +50,8 @@ private:
     void refreshUse(const MatchCatalog& catalog, const HistoryMap& history);
     size_t findPick(const MatchCatalog& catalog, const LearnedPick* pick) const;
 
+    HWND window_ = nullptr;
+    UINT readyMessage_ = 0;
     std::unique_ptr<PickStore> picks_;
     std::wstring text_;
     BestMatchText prepared_;

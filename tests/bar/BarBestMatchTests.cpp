@@ -56,7 +56,8 @@ protected:
     // Pumps until the band's picks are read or saved and handed over.
     static void waitForPicks(const CSimpleBarDlg& band) {
         const DWORD start = GetTickCount();
-        while (band.bestMatchList().picks()->busy() && GetTickCount() - start < 30000) {
+        const auto pending = [&band] { return !band.bestMatchList().picks() || band.bestMatchList().picks()->busy(); };
+        while (pending() && GetTickCount() - start < 30000) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             pumpMessages();
         }

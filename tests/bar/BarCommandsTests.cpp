@@ -85,11 +85,14 @@ TEST_F(BarCommandsTest, MenuHoldsItsItemsWithMarksAndChecksReadFromTheRegistry) 
     for (size_t i : {0u, 1u, 2u, 8u, 9u}) EXPECT_TRUE(watcher.top[i].hasMark) << i;
     EXPECT_FALSE(watcher.top[4].checked);
     EXPECT_TRUE(watcher.top[5].checked);
-    ASSERT_EQ(3u, watcher.matching.size());
+    ASSERT_EQ(4u, watcher.matching.size());
     EXPECT_EQ(L"&All\tCtrl+K", watcher.matching[0].text);
     EXPECT_FALSE(watcher.matching[0].checked);
     EXPECT_FALSE(watcher.matching[1].checked);
     EXPECT_TRUE(watcher.matching[2].checked);
+    EXPECT_EQ(L"&Best Match\tCtrl+B", watcher.matching[3].text);
+    EXPECT_EQ(MatchBestCommandId, watcher.matching[3].id);
+    EXPECT_FALSE(watcher.matching[3].checked);
 }
 
 TEST_F(BarCommandsTest, MenuIsDeclinedForAnotherWindowAndWhileBusy) {
