@@ -37,10 +37,12 @@ LRESULT CNotificationWnd::OnCommand(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-void CNotificationWnd::postToOtherBands(UINT command) const {
+void CNotificationWnd::postToOtherBands(UINT command) const { postToBandsBut(hwnd(), command); }
+
+void postToBandsBut(HWND own, UINT command) {
     for (HWND band = FindWindowExW(nullptr, nullptr, NotificationWindowClass, nullptr); band;
          band = FindWindowExW(nullptr, band, NotificationWindowClass, nullptr))
-        if (band != hwnd()) PostMessageW(band, WM_COMMAND, command, 0);
+        if (band != own) PostMessageW(band, WM_COMMAND, command, 0);
 }
 
 bool CNotificationWnd::otherBandsRun() const {

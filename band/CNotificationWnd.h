@@ -2,7 +2,8 @@
 // The hidden top-level window through which the settings program asks a running band to
 // reload: its class is a copy of the system "button" class under NotificationWindowClass,
 // and it relays WM_COMMAND 3008 to the bar. Bands tell each other through these windows
-// that the hot key is free (HotKeyFreedCommandId), relayed the same way.
+// that the hot key is free (HotKeyFreedCommandId) and that one saved the files they share
+// (BandFilesSavedCommandId), relayed the same way.
 #include "Window.h"
 
 namespace kest {
@@ -27,5 +28,9 @@ private:
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     HWND bar_ = nullptr;
 };
+
+// Posts WM_COMMAND command to the notification window of every running band but own (may be
+// null); any thread may call it.
+void postToBandsBut(HWND own, UINT command);
 
 }  // namespace kest

@@ -30,6 +30,17 @@ void createMissingFolders(const std::wstring& target) {
     CreateDirectoryW(folder.c_str(), nullptr);
 }
 
+// MoveFileExW with MOVEFILE_REPLACE_EXISTING refuses a read-only target with
+// ERROR_ACCESS_DENIED on Windows; Wine replaces it. The check makes both behave as Windows.
+bool replaceFile(const std::wstring& temporary, const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 }  // namespace
 
 bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target, const wchar_t* source) {
@@ -68,7 +79,7 @@ bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target
             return false;
         }
     }
-    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!replaceFile(temporary, target)) {
         traceWin32Failure(source, __LINE__, L"MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING)");
         DeleteFileW(temporary.c_str());
         return false;

@@ -13,8 +13,8 @@ std::wstring replaceSaveTemporaryPath(const std::wstring& target);
 // Serialises document, writes it beside target, flushes it and then moves it over target
 // in one step, so target holds either its old or its new content, never a partial one,
 // even when the disk fills up. A missing folder of target, and the folder above it, are
-// created first. A failing step is traced under source and leaves target as
-// it was; the temporary file is removed.
+// created first. A read-only target is not replaced. A failing step is traced under source
+// and leaves target as it was; the temporary file is removed.
 // Returns true when target now holds the document.
 bool saveDocumentReplacing(IXMLDOMDocument* document, const std::wstring& target, const wchar_t* source);
 

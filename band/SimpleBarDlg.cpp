@@ -32,10 +32,12 @@ LRESULT CSimpleBarDlg::OnInitDialog(WPARAM, LPARAM) {
     searchBox_.fitListToDpi();
     updateData(false);
 
-    if (!notificationWindow_.create()) return FALSE;
+    const bool notified = notificationWindow_.create();
+    history_ = std::make_unique<HistoryMap>(hwnd_, BandFileResultsMessage, notificationWindow_.hwnd());
+    if (!notified) return FALSE;
     notificationWindow_.setBar(hwnd_);
     keeper_ = std::make_unique<CIndexKeeper>(hwnd_, IndexReadyMessage, static_cast<ScanStatusSink*>(this));
-    bestMatchList_.start(hwnd_, PicksReadyMessage);
+    bestMatchList_.start(hwnd_, BandFileResultsMessage, notificationWindow_.hwnd());
 
     menuButton_.bind(hwnd_, IDC_MENUBUTTON);
 
@@ -151,7 +153,7 @@ LRESULT CSimpleBarDlg::OnIndexReady(WPARAM, LPARAM) {
 void CSimpleBarDlg::installIndex(CIndexKeeper::Update& update) {
     index_ = std::move(update.index);
     catalog_ = std::move(update.catalog);
-    history_.matchShortcutRecords(index_);
+    history_->matchShortcutRecords(index_);
 }
 
 void CSimpleBarDlg::takeBackgroundIndex(CIndexKeeper::Update& update) {
@@ -197,6 +199,9 @@ void CSimpleBarDlg::stopWorker() noexcept {
 
 LRESULT CSimpleBarDlg::OnDestroy(WPARAM, LPARAM) {
     stopWorker();
+    // Its worker finishes a save on its own, and posts nothing here any more.
+    history_.reset();
+    bestMatchList_.closePicks();
     releaseHotKey();
     shellLink_.reset();
     desktopFolder_.reset();
@@ -215,7 +220,7 @@ int CSimpleBarDlg::collectListItems(const std::wstring& text) {
     fallbackItems_.clear();
     // The worker owns the index while it runs.
     if (!shellLink_ || busy()) return 0;
-    int count = bestMatchList_.collect(matchMode_, text, catalog_, history_, matchSet_, listedItems_);
+    int count = bestMatchList_.collect(matchMode_, text, catalog_, *history_, matchSet_, listedItems_);
     if (count < 0) count = catalog_.collect(text, matchMode_, matchSet_, listedItems_);
     folderItems_.FillForPath(searchBox_.edit().searchText);
     if (count > 0) return count;
@@ -314,12 +319,10 @@ void CSimpleBarDlg::RefreshFromTyping() {
                 SendMessageW(box, CB_SETCURSEL, 0, 0);
                 break;
             case AutoSelectMode::MostFrequentlyUsed:
-                history_.reloadIfChanged();
-                history_.selectMostFrequent(box);
+                history_->selectMostFrequent(box);
                 break;
             default:
-                history_.reloadIfChanged();
-                history_.selectMostRecent(box);
+                history_->selectMostRecent(box);
                 break;
             }
             if (refillOpenList)
@@ -380,7 +383,7 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
             bestMatchList_.recordPick(entry);
             searchBox_.edit().searchText.clear();
             RefreshFromTyping();
-            history_.recordLaunch(entry.executable.c_str());
+            history_->recordLaunch(entry.executable.c_str());
         }
         return;
     }
@@ -388,7 +391,7 @@ void CSimpleBarDlg::LaunchCurrent(const wchar_t* verb) {
     const std::wstring command = typedText_;
     if (launchTypedCommand(command, verb)) {
         typedHistory_.AddCommand(command);
-        history_.recordLaunch(command.c_str());
+        history_->recordLaunch(command.c_str());
         typedText_.clear();
         updateData(false);
         RefreshFromTyping();
@@ -647,6 +650,17 @@ void CSimpleBarDlg::setMatchMode(MatchMode mode) {
 
 void CSimpleBarDlg::OnHotKeyFreed(UINT, UINT, HWND) {
     if (!hotKeyHeld_) registerHotKey();
+}
+
+void CSimpleBarDlg::OnBandFilesSaved(UINT, UINT, HWND) {
+    if (history_) history_->reread();
+    bestMatchList_.reloadPicks();
+}
+
+LRESULT CSimpleBarDlg::OnBandFileResults(WPARAM, LPARAM) {
+    if (history_) history_->takeFileResults();
+    bestMatchList_.takePicks();
+    return 0;
 }
 
 void CSimpleBarDlg::OnReloadCommand(UINT, UINT, HWND) {

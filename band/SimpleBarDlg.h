@@ -39,7 +39,7 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_MESSAGE(WM_SYSCHAR, OnSysChar)
         KEST_ON_MESSAGE(WM_HOTKEY, OnHotKey)
         KEST_ON_MESSAGE(IndexReadyMessage, OnIndexReady)
-        KEST_ON_MESSAGE(PicksReadyMessage, OnPicksReady)
+        KEST_ON_MESSAGE(BandFileResultsMessage, OnBandFileResults)
         KEST_ON_MESSAGE(WM_DPICHANGED_AFTERPARENT, OnDpiChangedAfterParent)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_EDITCHANGE, OnSearchBoxEditChange)
         KEST_ON_COMMAND(IDC_SEARCHBOX, CBN_SETFOCUS, OnSearchBoxSetFocus)
@@ -59,9 +59,9 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
         KEST_ON_COMMAND_ID(MatchStartCommandId, OnMatchStart)
         KEST_ON_COMMAND_ID(MatchWordStartCommandId, OnMatchWordStart)
         KEST_ON_COMMAND_ID(MatchBestCommandId, OnMatchBest)
-        KEST_ON_COMMAND_ID(BandFilesSavedCommandId, OnBandFilesSaved)
         KEST_ON_COMMAND_ID(ReloadCommandId, OnReloadCommand)
         KEST_ON_COMMAND_ID(HotKeyFreedCommandId, OnHotKeyFreed)
+        KEST_ON_COMMAND_ID(BandFilesSavedCommandId, OnBandFilesSaved)
         KEST_ON_COMMAND_ID(WebSiteCommandId, OnWebSite)
         KEST_ON_COMMAND_ID(LaunchCommandId, OnLaunch)
         KEST_ON_COMMAND_ID(RunAsAdministratorCommandId, OnRunAsAdministrator)
@@ -69,8 +69,8 @@ class CSimpleBarDlg : public CDialog, public SearchBoxHost, private ScanStatusSi
     KEST_END_MESSAGE_TABLE()
 
 public:
-    // Reads the match and auto-select modes and loads the launch history; the window is
-    // made by create().
+    // Reads the match and auto-select modes; the window is made by create(), which starts
+    // reading the launch history on its worker.
     explicit CSimpleBarDlg(BarOwner* ownerBand);
     ~CSimpleBarDlg() override;
 
@@ -103,7 +103,7 @@ public:
     // Puts index in place of the one loaded or scanned, with the list emptied; not while busy.
     void replaceIndex(ShortcutIndex index);
     const MatchSet& matchSet() const noexcept { return matchSet_; }
-    HistoryMap& history() noexcept { return history_; }
+    HistoryMap& history() noexcept { return *history_; }
     CEnterKeyComboBox& searchBox() noexcept { return searchBox_; }
     const StringList& scanLocations() const noexcept { return scanLocations_; }
     const CHistoryStringList& typedHistory() const noexcept { return typedHistory_; }
@@ -114,8 +114,8 @@ public:
 
     // Posted by the index keeper when a new index waits; never sent.
     static constexpr UINT IndexReadyMessage = WM_APP + 0x42;
-    // Posted by the learned picks' worker when it has read or saved the picks file.
-    static constexpr UINT PicksReadyMessage = WM_APP + 0x44;
+    // Posted by the workers of the band's shared files when what they read or saved waits.
+    static constexpr UINT BandFileResultsMessage = WM_APP + 0x44;
     const BestMatchList& bestMatchList() const noexcept { return bestMatchList_; }
 
 protected:
@@ -129,6 +129,8 @@ private:
     LRESULT OnSysChar(WPARAM character, LPARAM);
     LRESULT OnHotKey(WPARAM, LPARAM);
     LRESULT OnIndexReady(WPARAM, LPARAM);
+    // Takes what the workers of the shared files read or saved, between two keystrokes.
+    LRESULT OnBandFileResults(WPARAM, LPARAM);
     LRESULT OnDpiChangedAfterParent(WPARAM, LPARAM) {
         followDpi();
         return 0;
@@ -157,14 +159,10 @@ private:
     void OnMatchStart(UINT, UINT, HWND) { setMatchMode(MatchMode::Start); }
     void OnMatchWordStart(UINT, UINT, HWND) { setMatchMode(MatchMode::WordStart); }
     void OnMatchBest(UINT, UINT, HWND) { setMatchMode(MatchMode::BestMatch); }
-    // The other bands read the picks file again once this one saved it.
-    LRESULT OnPicksReady(WPARAM, LPARAM) {
-        if (bestMatchList_.takePicks()) notificationWindow_.postToOtherBands(BandFilesSavedCommandId);
-        return 0;
-    }
-    void OnBandFilesSaved(UINT, UINT, HWND) { bestMatchList_.reloadPicks(); }
     void OnReloadCommand(UINT, UINT, HWND);
     void OnHotKeyFreed(UINT, UINT, HWND);
+    // Another band saved the files the bands share: they are read again off this thread.
+    void OnBandFilesSaved(UINT, UINT, HWND);
     void OnWebSite(UINT, UINT, HWND);
     void OnLaunch(UINT, UINT, HWND) { LaunchCurrent(); }
     void OnRunAsAdministrator(UINT, UINT, HWND) { LaunchCurrent(L"runas"); }
@@ -207,7 +205,7 @@ private:
     std::vector<uint32_t> listedItems_;  // catalog positions of matchSet_, in list order
     BestMatchList bestMatchList_;
     ListSortKeys listSortKeys_;
-    HistoryMap history_;
+    std::unique_ptr<HistoryMap> history_;  // made with the window
     bool dropDownOpen_ = false;
     MatchMode matchMode_;
     AutoSelectMode autoSelectMode_;

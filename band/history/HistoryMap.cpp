@@ -15,37 +15,6 @@ namespace kest {
 namespace {
 
 constexpr const wchar_t* Source = TraceSource::HistoryMap;
-// Held while a band reads, changes and writes the history file.
-constexpr const wchar_t* HistoryFileMutexName = L"Local\\Brindlewood.Kestrune.HistoryFile";
-// A band that died holding the mutex, or a hung one, delays a launch's record this long at
-// most; then it is written without the lock.
-constexpr DWORD HistoryFileLockWait = 2000;
-
-// The history file's last write time; zero when it cannot be read.
-FILETIME fileWriteTime(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) return FILETIME{};
-    return attributes.ftLastWriteTime;
-}
-
-class HistoryFileLock {
-public:
-    HistoryFileLock() : mutex_(CreateMutexW(nullptr, FALSE, HistoryFileMutexName)) {
-        if (!mutex_) return;
-        const DWORD waited = WaitForSingleObject(mutex_.get(), HistoryFileLockWait);
-        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    }
-    HistoryFileLock(const HistoryFileLock&) = delete;
-    HistoryFileLock& operator=(const HistoryFileLock&) = delete;
-    ~HistoryFileLock() {
-        if (held_) ReleaseMutex(mutex_.get());
-    }
-
-private:
-    UniqueKernelHandle mutex_;
-    bool held_ = false;
-};
-
 #define HISTORY_CALL(remark, call) KEST_DOM_CALL(Source, remark, call)
 
 template <class Node>
@@ -109,7 +78,16 @@ std::uint32_t parseHistoryNumber(const std::wstring& text) {
     return negative ? 0u - value : value;
 }
 
-HistoryMap::HistoryMap() { loadHistory(); }
+HistoryMap::HistoryMap() : file_(nullptr, 0, nullptr) {
+    // The shell's records count from the first start on, before the band has a file.
+    importUsageRecords();
+    reread();
+}
+
+HistoryMap::HistoryMap(HWND window, UINT message, HWND ownNotice) : file_(window, message, ownNotice) {
+    importUsageRecords();
+    reread();
+}
 
 std::wstring HistoryMap::historyFilePath() {
     wchar_t folder[MAX_PATH] = {};
@@ -121,33 +99,32 @@ std::wstring HistoryMap::historyFilePath() {
 
 int HistoryMap::recordLaunch(const wchar_t* path) {
     if (!path) return -1;
-    {
-        HistoryFileLock lock;
-        readHistoryFile();
-        FILETIME now = {};
-        GetSystemTimeAsFileTime(&now);
-        const std::wstring key = asciiLower(path);
-        HistoryEntry& entry = own_[key];  // a new entry starts as { not imported, count 0 }
-        entry.count += 1;
-        entry.lasttimelow = now.dwLowDateTime;
-        entry.lasttimehigh = now.dwHighDateTime;
-        entry.path = key;
-        saveHistory();
-    }
+    HistoryLaunch launch{asciiLower(path)};
+    GetSystemTimeAsFileTime(&launch.time);
+    file_.record(std::move(launch));
     mergeEntries();
     return 0;
 }
 
-void HistoryMap::reloadIfChanged() {
-    const FILETIME now = fileWriteTime(historyFilePath());
-    if (CompareFileTime(&now, &fileTime_) == 0) return;
-    HistoryFileLock lock;
-    readHistoryFile();
+void HistoryMap::reread() {
+    file_.reread();
     mergeEntries();
 }
 
+void HistoryMap::takeFileResults() {
+    if (file_.takeResults()) mergeEntries();
+}
+
+void HistoryFile::apply(HistoryEntries& own, const HistoryLaunch& launch) {
+    HistoryEntry& entry = own[launch.key];  // a new entry starts as { not imported, count 0 }
+    entry.count += 1;
+    entry.lasttimelow = launch.time.dwLowDateTime;
+    entry.lasttimehigh = launch.time.dwHighDateTime;
+    entry.path = launch.key;
+}
+
 void HistoryMap::mergeEntries() {
-    entries_ = own_;
+    entries_ = file_.view();
     for (const auto& record : usageRecords_) mergeUsageRecord(entries_, record.second);
 }
 
@@ -216,9 +193,18 @@ void HistoryMap::selectMostRecent(HWND comboBox) const {
     SendMessageW(comboBox, CB_SETCURSEL, mostRecentIndex(comboBoxLaunchTexts(comboBox)), 0);
 }
 
-bool HistoryMap::saveHistory() {
+namespace {
+// Appends one entry element for entry to parent, laid out as the file is.
+void writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent);
+// Fills entry from one entry element; false when the element is skipped (not exactly four
+// child nodes).
+bool readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry);
+// As HistoryFile::read; false when the file held no complete valid history.
+bool readHistoryFile(HistoryEntries& own);
+}  // namespace
+
+bool HistoryFile::write(const HistoryEntries& own) {
     using namespace HistoryFileText;
-    const std::wstring filePath = historyFilePath();
     const ComPtr<IXMLDOMDocument> document = createXmlDocument();
     if (!document) return false;
 
@@ -248,15 +234,17 @@ bool HistoryMap::saveHistory() {
     if (!HISTORY_CALL(L"setAttributeNode: ", root->setAttributeNode(created.get(), replaced.put()))) return false;
     appendChildNode(root.get(), document.get());
 
-    for (const auto& item : own_) writeHistoryEntry(item.second, document.get(), root.get());
+    for (const auto& item : own) writeHistoryEntry(item.second, document.get(), root.get());
     appendWhitespace(document.get(), L"\n", root.get());
 
-    const bool saved = saveDocumentReplacing(document.get(), filePath, Source);
-    fileTime_ = fileWriteTime(filePath);
-    return saved;
+    return saveDocumentReplacing(document.get(), HistoryMap::historyFilePath(), Source);
 }
 
-void HistoryMap::writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent) {
+void HistoryFile::read(HistoryEntries& own) { readHistoryFile(own); }
+
+namespace {
+
+void writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent) {
     using namespace HistoryFileText;
     if (!document || !parent) return;
     appendWhitespace(document, L"\n\t", parent);
@@ -288,23 +276,13 @@ void HistoryMap::writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* d
     appendChildNode(element.get(), parent);
 }
 
-void HistoryMap::loadHistory() {
-    HistoryFileLock lock;
-    // The shell's records count from the first start on, before the band has a file.
-    readHistoryFile();
-    importUsageRecords();
-}
-
-bool HistoryMap::readHistoryFile() {
+bool readHistoryFile(HistoryEntries& own) {
     using namespace HistoryFileText;
-    const std::wstring filePath = historyFilePath();
     const ComPtr<IXMLDOMDocument> document = createXmlDocument();
     if (!document) return false;
 
     // A missing or unreadable file leaves the document empty, which the checks below refuse.
-    const FILETIME readTime = fileWriteTime(filePath);
-    loadDocumentFile(document.get(), filePath);
-    fileTime_ = readTime;
+    loadDocumentFile(document.get(), HistoryMap::historyFilePath());
 
     ComPtr<IXMLDOMNodeList> topLevel;
     if (!HISTORY_CALL(L"get_childNodes: ", document->get_childNodes(topLevel.put())) || !topLevel) return false;
@@ -346,13 +324,13 @@ bool HistoryMap::readHistoryFile() {
     // A read that a failing DOM call cut short adds what it read, so that the save that
     // follows a launch loses nothing the band held.
     if (complete)
-        own_ = std::move(read);
+        own = std::move(read);
     else
-        for (auto& item : read) own_[item.first] = std::move(item.second);
+        for (auto& item : read) own[item.first] = std::move(item.second);
     return complete;
 }
 
-bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
+bool readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
     using namespace HistoryFileText;
     if (!element) return false;
     ComPtr<IXMLDOMNode> first;
@@ -382,6 +360,8 @@ bool HistoryMap::readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry) {
     }
     return true;
 }
+
+}  // namespace
 
 void HistoryMap::importUsageRecords() {
     programRecords_.clear();

@@ -2,10 +2,11 @@
 // The launch history: how often and how recently each item was started from the search
 // bar, kept in "historymapdata.xml" and seeded from the shell's usage records. Owned by
 // the search bar window and used only on its thread. Several bands (the taskbar's and the
-// floating bar's) share the file: a launch is recorded by reading the file again, adding the
-// one launch and writing it, under a mutex of the user's session, so that no band's launches
-// are lost whichever writes last.
+// floating bar's) share the file through SharedBandFile: a launch is saved by reading the
+// file again, adding the launches not yet saved and writing it, under a mutex of the user's
+// session, off the window thread.
 #include "HistoryEntry.h"
+#include "SharedBandFile.h"
 #include "kestentry/ShortcutEntry.h"
 #include <windows.h>
 #include <msxml2.h>
@@ -37,21 +38,53 @@ std::wstring formatHistoryNumber(std::uint32_t value);
 // taken modulo 2^32; text without digits gives 0.
 std::uint32_t parseHistoryNumber(const std::wstring& text);
 
+// One launch not yet saved: the lower-cased key and the time it happened.
+struct HistoryLaunch {
+    std::wstring key;
+    FILETIME time{};
+};
+
+// The history file as a SharedBandFile keeps it: the band's own entries, never the imported
+// records.
+struct HistoryFile {
+    using Content = HistoryEntries;
+    using Change = HistoryLaunch;
+    // Held while a band reads, changes and writes the history file.
+    static constexpr const wchar_t* MutexName = L"Local\\Brindlewood.Kestrune.HistoryFile";
+    // Replaces own with the file's entries; a read that a failing DOM call cut short adds what
+    // it read; own stays as it is when the file holds no valid history. Needs COM.
+    static void read(HistoryEntries& own);
+    // Writes own in key order, replacing the file in one step; true when the file now holds
+    // them. Needs COM.
+    static bool write(const HistoryEntries& own);
+    // Counts the launch and makes its time the entry's last.
+    static void apply(HistoryEntries& own, const HistoryLaunch& launch);
+};
+
 class HistoryMap {
 public:
-    // Loads the history file, if there is a valid one, and merges the shell's usage records.
-    // Needs COM on the calling thread.
+    // Merges the shell's usage records and reads the history file on the calling thread,
+    // which needs COM: for tools and tests.
     HistoryMap();
+    // The bar's history: the file is read and written on a worker of its own. window is posted
+    // message when what it read or saved waits (then call takeFileResults); ownNotice is the
+    // band's notification window, which the notice of a save skips. The shell's records are
+    // merged at once, the file's entries once they arrive.
+    HistoryMap(HWND window, UINT message, HWND ownNotice);
     HistoryMap(const HistoryMap&) = delete;
     HistoryMap& operator=(const HistoryMap&) = delete;
 
-    // Counts one accepted launch of path (lower-cased as key) and saves the history before
-    // it returns, on top of what the file holds by then. Returns 0, or -1 when path is null.
+    // Counts one accepted launch of path (lower-cased as key) at once, and saves it on top of
+    // what the file holds by then. A launch whose save failed stays counted and is saved
+    // with the next one. Returns 0, or -1 when path is null.
     int recordLaunch(const wchar_t* path);
-
-    // Reads the file again when another band has written it since this one last read or
-    // wrote it (its write time changed).
-    void reloadIfChanged();
+    // Reads the file again, as on the notice that another band saved it; unsaved launches
+    // are saved with it.
+    void reread();
+    // On the message given to the constructor: puts what was read or saved in place.
+    void takeFileResults();
+    // Launches counted whose save has not succeeded yet.
+    std::size_t unsavedLaunches() const noexcept { return file_.unsavedCount(); }
 
     // The entry stored under exactly key, or null.
     const HistoryEntry* find(const std::wstring& key) const;
@@ -72,15 +105,6 @@ public:
     // The user's application-data folder, then "Brindlewood\Kestrune\historymapdata.xml".
     static std::wstring historyFilePath();
 
-    // Writes the band's own entries (what it loaded from the file and the launches it
-    // recorded, never the imported records), in key order, replacing the file in one step.
-    // Returns true when the file now holds them.
-    bool saveHistory();
-    static void writeHistoryEntry(const HistoryEntry& entry, IXMLDOMDocument* document, IXMLDOMNode* parent);
-    void loadHistory();
-    // Fills entry from one entry element; false when the element is skipped (not exactly
-    // four child nodes).
-    static bool readHistoryEntry(IXMLDOMNode* element, HistoryEntry& entry);
     void importUsageRecords();
     // Counts the shell's shortcut records for the programs the index holds for those
     // shortcuts; the imported records are rebuilt, so that each index load or rescan
@@ -88,13 +112,11 @@ public:
     void matchShortcutRecords(const ShortcutIndex& index);
 
 private:
-    // Reads the file into own_; false (own_ unchanged) when it holds no valid history.
-    bool readHistoryFile();
-    // entries_ from own_ with the imported records merged in.
+    // entries_ from the file's view with the imported records merged in.
     void mergeEntries();
 
     // What the band recorded itself: the file's entries and the launches since.
-    HistoryEntries own_;
+    SharedBandFile<HistoryFile> file_;
     // The shell's usage records, each marked imported: the program records and the shortcut
     // records that matched the index.
     HistoryEntries usageRecords_;
@@ -102,10 +124,8 @@ private:
     // path, which count only once the index names their programs.
     HistoryEntries programRecords_;
     HistoryEntries shortcutRecords_;
-    // own_ with usageRecords_ merged in: what the pre-selection goes by.
+    // The file's view with usageRecords_ merged in: what the pre-selection goes by.
     HistoryEntries entries_;
-    // The file's write time when this band last read or wrote it.
-    FILETIME fileTime_{};
 };
 
 // The launch texts of a combo box's items, by index: the executable of the ShortcutEntry an

@@ -112,6 +112,11 @@ bool writePickFile(const std::wstring& path, const LearnedPicks& picks) {
     return saveDocumentReplacing(document.get(), path, Source);
 }
 
+void PickFile::read(LearnedPicks& picks) {
+    LearnedPicks read;
+    if (readPickFile(pickFilePath(), read) == PickFileState::Valid) picks = std::move(read);
+}
+
 void mergePicks(LearnedPicks& into, const LearnedPicks& from) {
     for (const auto& [text, pick] : from) {
         auto found = into.find(text);

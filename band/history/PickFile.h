@@ -47,4 +47,21 @@ bool writePickFile(const std::wstring& path, const LearnedPicks& picks);
 // texts beyond PickFileText::MostTexts.
 void mergePicks(LearnedPicks& into, const LearnedPicks& from);
 
+// The picks file as the bands share it (see SharedBandFile).
+struct PickFile {
+    struct Pick {
+        std::wstring text;  // folded
+        LearnedPick pick;
+    };
+    using Content = LearnedPicks;
+    using Change = Pick;
+    // Held while a band reads, changes and writes the picks file.
+    static constexpr const wchar_t* MutexName = L"Local\\Brindlewood.Kestrune.PickFile";
+    // The file's picks in place of picks; picks stay when the file is missing or unusable
+    // (a damaged or foreign file is then replaced at the next save). Needs COM.
+    static void read(LearnedPicks& picks);
+    static bool write(const LearnedPicks& picks) { return writePickFile(pickFilePath(), picks); }
+    static void apply(LearnedPicks& picks, const Pick& change) { mergePicks(picks, LearnedPicks{{change.text, change.pick}}); }
+};
+
 }  // namespace kest

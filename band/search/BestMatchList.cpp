@@ -8,7 +8,7 @@ int BestMatchList::collect(MatchMode mode, const std::wstring& text, const Match
     text_.clear();
     ranking_ = BestMatchRanking{};
     if (mode != MatchMode::BestMatch) return -1;
-    if (!picks_ && window_) picks_ = std::make_unique<PickStore>(window_, readyMessage_);
+    if (!picks_ && window_) picks_ = std::make_unique<PickStore>(window_, message_, ownNotice_);
     if (text.find_first_of(L"\\/:") != std::wstring::npos) return -1;
     prepared_ = prepareBestMatchText(text);
     if (prepared_.empty()) return -1;

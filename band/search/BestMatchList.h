@@ -15,12 +15,13 @@ class BestMatchList {
 public:
     static constexpr size_t MostItems = 50;
 
-    // window is posted readyMessage when the learned picks have been read or saved. They
-    // are first read when the bar first matches under Best Match, so that a band in another
-    // mode runs no thread for them.
-    void start(HWND window, UINT readyMessage) noexcept {
+    // window is posted message when the learned picks' worker has read or saved them;
+    // ownNotice is the band's notification window. They are first read when the bar first
+    // matches under Best Match, so that a band in another mode never reads them.
+    void start(HWND window, UINT message, HWND ownNotice) noexcept {
         window_ = window;
-        readyMessage_ = readyMessage;
+        message_ = message;
+        ownNotice_ = ownNotice;
     }
     // Fills matches and listed (rank order) for text under mode and returns the count of
     // index entries listed; -1 when the text is not one for Best Match (another mode, an
@@ -37,12 +38,16 @@ public:
     // Records entry, just started, as the pick for the text of the last list.
     void recordPick(const ShortcutEntry& entry);
 
-    // On the ready message: takes the picks read; true when this band saved the file.
-    bool takePicks() { return picks_ && picks_->takeResult(); }
+    // On the message: takes the picks read or saved.
+    void takePicks() {
+        if (picks_) picks_->takeResults();
+    }
     // Another band saved the file: it is read again.
     void reloadPicks() {
         if (picks_) picks_->reload();
     }
+    // With the window: picks not yet saved are still saved, and nothing is posted any more.
+    void closePicks() noexcept { picks_.reset(); }
     const PickStore* picks() const noexcept { return picks_.get(); }
 
 private:
@@ -51,7 +56,8 @@ private:
     size_t findPick(const MatchCatalog& catalog, const LearnedPick* pick) const;
 
     HWND window_ = nullptr;
-    UINT readyMessage_ = 0;
+    UINT message_ = 0;
+    HWND ownNotice_ = nullptr;
     std::unique_ptr<PickStore> picks_;
     std::wstring text_;
     BestMatchText prepared_;

@@ -2,6 +2,7 @@
 #include <fstream>
 #include "SettingsNames.h"
 #include "StringListKey.h"
+#include "ComObject.h"
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -113,6 +114,14 @@ std::wstring waitForMarker(const std::wstring& marker, DWORD milliseconds) {
     }
 }
 
+void waitForBandThreads(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (kest::LiveObjectCount::value() > 0 && GetTickCount() - start < milliseconds) {
+        Sleep(20);
+        pumpMessages();
+    }
+}
+
 void BarFixture::SetUp() {
     SHDeleteKeyW(HKEY_CURRENT_USER, kest::SettingsKeyPath);
     wchar_t appData[MAX_PATH] = {};
@@ -134,6 +143,8 @@ void BarFixture::TearDown() {
     bar.reset();
     if (parent) DestroyWindow(parent);
     pumpMessages();
+    // A save the bar left to its worker ends before the next test clears the folder.
+    waitForBandThreads();
     removeTree(startMenu);
     removeTree(dataFolder);
     SHDeleteKeyW(HKEY_CURRENT_USER, kest::SettingsKeyPath);

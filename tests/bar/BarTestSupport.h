@@ -12,6 +12,8 @@ namespace kesttest {
 void pumpMessages();
 // Pumps until the bar has finished loading or scanning; false after the time limit.
 bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds = 60000);
+// Waits until no thread of the band runs any more, at most the time limit.
+void waitForBandThreads(DWORD milliseconds = 10000);
 // A ".lnk" file written through IShellLinkW / IPersistFile.
 void writeShortcut(const std::wstring& path, const std::wstring& target, const std::wstring& arguments = L"",
                    const std::wstring& workingDirectory = L"", const std::wstring& iconLocation = L"", int iconIndex = 0);

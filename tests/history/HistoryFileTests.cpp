@@ -14,7 +14,7 @@ TEST_F(HistoryFileTest, PathIsInTheApplicationDataFolder) {
 TEST_F(HistoryFileTest, EmptyMapSavesARootHoldingOnlyALineFeed) {
     HistoryMap history;
     ASSERT_TRUE(history.entries().empty());
-    ASSERT_TRUE(history.saveHistory());
+    ASSERT_TRUE(HistoryFile::write(history.entries()));
     EXPECT_EQ(historyFileBytes({}), savedHistory());
 }
 
@@ -27,7 +27,7 @@ TEST_F(HistoryFileTest, FileInTheExactLayoutIsReadAndWrittenBackByteForByte) {
     writeHistory(entries);
     HistoryMap history;
     ASSERT_EQ(3u, history.entries().size());
-    ASSERT_TRUE(history.saveHistory());
+    ASSERT_TRUE(HistoryFile::write(history.entries()));
     EXPECT_EQ(historyFileBytes(entries), savedHistory());
 }
 
@@ -219,12 +219,13 @@ TEST_F(HistorySaveTest, FailedSaveLeavesThePreviousFileWhole) {
     const std::wstring temporary = replaceSaveTemporaryPath(historyFile());
     ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr));
     EXPECT_EQ(0, history.recordLaunch(L"new"));
-    EXPECT_FALSE(history.saveHistory());
+    EXPECT_EQ(1u, history.unsavedLaunches());
     RemoveDirectoryW(temporary.c_str());
     EXPECT_EQ(historyFileBytes(before), savedHistory());
     EXPECT_EQ(1u, history.find(L"new")->count) << "the map stays right while the band runs";
 
-    ASSERT_TRUE(history.saveHistory());
+    history.reread();
+    EXPECT_EQ(0u, history.unsavedLaunches()) << "the next read saves the launch kept";
     const std::string after = savedHistory();
     EXPECT_NE(std::string::npos, after.find("<path>new</path>"));
     EXPECT_NE(std::string::npos, after.find("<path>kept</path>"));

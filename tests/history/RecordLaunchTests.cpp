@@ -102,6 +102,27 @@ TEST_F(RecordLaunchTest, LaunchOfAnImportedProgramAddsToTheShownCountAndIsWritte
               savedHistory());
 }
 
+TEST_F(RecordLaunchTest, ALaunchWhoseSaveFailedIsSavedWithTheNextOne) {
+    writeHistory({{L"x", L"1", L"0", L"0"}});
+    HistoryMap history;
+    ASSERT_TRUE(SetFileAttributesW(historyFile().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_EQ(0, history.recordLaunch(L"A"));
+    EXPECT_EQ(historyFileBytes({{L"x", L"1", L"0", L"0"}}), savedHistory()) << "a read-only file is not replaced";
+    EXPECT_EQ(1u, history.unsavedLaunches());
+    history.reread();
+    ASSERT_NE(nullptr, history.find(L"a")) << "kept over a read of the file";
+
+    ASSERT_TRUE(SetFileAttributesW(historyFile().c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_EQ(0, history.recordLaunch(L"B"));
+    EXPECT_EQ(0u, history.unsavedLaunches());
+    const HistoryEntry& a = *history.find(L"a");
+    const HistoryEntry& b = *history.find(L"b");
+    EXPECT_EQ(historyFileBytes({{L"a", L"1", formatHistoryNumber(a.lasttimehigh), formatHistoryNumber(a.lasttimelow)},
+                                {L"b", L"1", formatHistoryNumber(b.lasttimehigh), formatHistoryNumber(b.lasttimelow)},
+                                {L"x", L"1", L"0", L"0"}}),
+              savedHistory());
+}
+
 // Two maps stand for two bands (the taskbar's and the floating bar's) sharing the file.
 TEST_F(RecordLaunchTest, TwoBandsLaunchingInTurnLoseNoLaunchAndSeeEachOthers) {
     writeHistory({{L"x", L"1", L"0", L"0"}});
@@ -121,7 +142,7 @@ TEST_F(RecordLaunchTest, TwoBandsLaunchingInTurnLoseNoLaunchAndSeeEachOthers) {
     // The taskbar's band last wrote before the floating bar's last launch; it sees that
     // launch once it reads the changed file, before it pre-selects.
     EXPECT_EQ(1u, taskbarBand.find(L"x")->count);
-    taskbarBand.reloadIfChanged();
+    taskbarBand.reread();
     EXPECT_EQ(2u, taskbarBand.find(L"x")->count);
     EXPECT_EQ(1u, taskbarBand.find(L"b")->count);
 }
