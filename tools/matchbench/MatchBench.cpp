@@ -146,13 +146,13 @@ class BestMatchBench {
 public:
     BestMatchBench(const MatchCatalog& catalog, const HistoryMap& history) : catalog_(catalog), history_(history) {
         window_.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
-        list_.start(window_.get(), PicksReady);
+        list_.start(window_.get(), PicksReady, nullptr);
         // The list starts reading the picks file when it is first asked to match; the cases
         // are typed once the picks have been read, as a user types after the bar started.
         MatchSet matches;
         std::vector<uint32_t> listed;
         list_.collect(MatchMode::BestMatch, L"", catalog_, history_, matches, listed);
-        waitForPicks();
+        waitForPicks(true);
     }
     BestMatchBench(const BestMatchBench&) = delete;
     BestMatchBench& operator=(const BestMatchBench&) = delete;
@@ -175,18 +175,23 @@ public:
         outcome(text);
         for (uint32_t position = 0; position < catalog_.size(); ++position)
             if (nameWithoutExtension(*catalog_.entry(position)) == expected) list_.recordPick(*catalog_.entry(position));
-        waitForPicks();
+        waitForPicks(false);
     }
 
 private:
-    // Hands the store's reads and saves over until it has none left.
-    void waitForPicks() {
+    // Takes what the picks' worker read or saved, until it has read the file (when read)
+    // and saved every pick.
+    void waitForPicks(bool read) {
+        bool arrived = !read;
         const DWORD start = GetTickCount();
-        while (list_.picks() && list_.picks()->busy() && GetTickCount() - start < 30000) {
+        while ((!arrived || list_.picks()->unsavedCount() > 0) && GetTickCount() - start < 30000) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
             MSG message;
-            while (PeekMessageW(&message, window_.get(), 0, 0, PM_REMOVE))
-                if (message.message == PicksReady) list_.takePicks();
+            while (PeekMessageW(&message, window_.get(), 0, 0, PM_REMOVE)) {
+                if (message.message != PicksReady) continue;
+                list_.takePicks();
+                arrived = true;
+            }
         }
     }
 
