@@ -28,7 +28,8 @@ REQUIRED_TOPICS = {
     "installing.htm": "Installing and removing Kestrune",
     "toolbar.htm": "Adding the search bar to the taskbar",
     "floatbar.htm": "The floating bar",
-    "typing.htm": "Typing and the three match modes",
+    "typing.htm": "Typing and the four match modes",
+    "bestmatch.htm": "Best Match and how it learns",
     "folderhistory.htm": "Folder items and history items",
     "autoselect.htm": "Auto-selection",
     "keys.htm": "Keys and the hot key",
@@ -228,7 +229,7 @@ class CompiledHelpFile(unittest.TestCase):
         source = read_source("band", "SimpleBarDlg.cpp")
         items = [menu_text(t) for t in re.findall(r'insert\([^,]+,\s*\d+,\s*L"([^"]+)"', source)]
         items += [menu_text(t) for t in re.findall(r'dwTypeData = const_cast<wchar_t\*>\(L"([^"]+)"\)', source)]
-        self.assertEqual(11, len(items))
+        self.assertEqual(12, len(items))
         text = plain(self.page("menu.htm").text)
         for name, key in items:
             with self.subTest(item=name):
@@ -239,7 +240,7 @@ class CompiledHelpFile(unittest.TestCase):
     def test_keys_topic_names_every_forwarded_ctrl_key_and_the_hot_key(self):
         source = read_source("band", "search", "CEnterKeyEdit.cpp")
         letters = re.findall(r"case '([A-Z])':", source)
-        self.assertEqual(10, len(letters))
+        self.assertEqual(11, len(letters))
         text = plain(self.page("keys.htm").text)
         for letter in letters:
             self.assertIn(f"Ctrl+{letter}", text)
@@ -273,8 +274,11 @@ class CompiledHelpFile(unittest.TestCase):
 
     def test_match_modes_and_auto_select_modes_are_explained(self):
         typing = self.section_text("typing.htm", "matchmodes")
-        for mode in ("All", "Start", "Word Start"):
+        for mode in ("All", "Start", "Word Start", "Best Match"):
             self.assertIn(mode, typing)
+        learning = plain(self.page("bestmatch.htm").text)
+        for subject in ("pickmapdata.xml", "30 days", "Clear History", "Ctrl+B"):
+            self.assertIn(subject, learning)
         autoselect = plain(self.page("autoselect.htm").text)
         for mode in ("First", "MFU (Most Frequently Used)", "MRU (Most Recently Used)"):
             self.assertIn(mode, autoselect)
