@@ -180,6 +180,9 @@ TEST_F(SettingsProgram, SecondStartEndsAndLeavesTheFirstSheetOpen) {
     HWND marker = waitForMarker();
     ASSERT_NE(nullptr, marker);
     HWND sheet = GetWindow(marker, GW_OWNER);
+    // The marker is made while the sheet initialises; the sheet shows a moment later.
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(sheet) && GetTickCount() - start < 10000) Sleep(20);
 
     Program second;
     ASSERT_TRUE(second.start());
