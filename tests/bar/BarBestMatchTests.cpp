@@ -53,17 +53,8 @@ protected:
         ASSERT_NE(L"", waitForMarker(marker(name))) << name << L" ran";
         DeleteFileW(marker(name).c_str());
     }
-    // Pumps until condition holds; false after the time limit.
-    template <class Condition>
-    static bool eventually(Condition condition, DWORD milliseconds = 20000) {
-        const DWORD start = GetTickCount();
-        while (!condition()) {
-            if (GetTickCount() - start > milliseconds) return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            pumpMessages();
-        }
-        return true;
-    }
+    // Pumps until condition holds; false after 20 s.
+    static bool eventually(const std::function<bool()>& condition) { return pumpUntil(condition, 20000); }
     // The first item of the other band's list for text.
     static std::wstring firstFor(CSimpleBarDlg& band, const std::wstring& text) {
         HWND edit = band.searchBox().editWindow();

@@ -11,16 +11,6 @@ using namespace kesttest;
 
 namespace {
 
-bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds = 15000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        pumpMessages();
-    }
-    return true;
-}
-
 void typeInto(HWND edit, const std::wstring& text) {
     for (wchar_t c : text) {
         if (c == L'\r' || c == 27) {

@@ -32,18 +32,6 @@ ULONGLONG timed(Call call) {
     return GetTickCount64() - start;
 }
 
-// Pumps until done says so; false after milliseconds.
-template <typename Done>
-bool pumpUntil(Done done, DWORD milliseconds) {
-    const ULONGLONG start = GetTickCount64();
-    while (!done()) {
-        if (GetTickCount64() - start > milliseconds) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        pumpMessages();
-    }
-    return true;
-}
-
 // A target check as slow as one on an offline server: every call waits until the test
 // releases it (20 s at most).
 class StalledTargetCheck : public TargetCheck {

@@ -35,6 +35,16 @@ void pressCtrlShift(HWND edit, WPARAM key, wchar_t character) {
     pumpMessages();
 }
 
+bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > milliseconds) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        pumpMessages();
+    }
+    return true;
+}
+
 bool waitUntilIdle(kest::CSimpleBarDlg& bar, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     while (bar.busy() || !IsWindowVisible(bar.searchBox().hwnd())) {

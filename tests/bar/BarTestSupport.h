@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // A Start Menu of real shortcut files, a clean settings key and a running bar window.
 #include "ComPtr.h"
 #include "SimpleBarDlg.h"
@@ -10,6 +11,8 @@
 namespace kesttest {
 
 void pumpMessages();
+// Pumps the thread's messages until done says so; false after milliseconds.
+bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds = 15000);
 // A Ctrl+Shift+key press in the box, as the keyboard makes it.
 void pressCtrlShift(HWND edit, WPARAM key, wchar_t character);
 // Pumps until the bar has finished loading or scanning; false after the time limit.
