@@ -1,4 +1,5 @@
 #include "CFolderWatch.h"
+#include "MessageWait.h"
 #include <algorithm>
 
 namespace kest {
@@ -12,25 +13,6 @@ constexpr DWORD PollInterval = 100;
 bool underWine() {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-// Waits for one of count handles or for timeout milliseconds, dispatching every message that
-// arrives meanwhile: the thread is a single-threaded apartment that lives as long as the
-// band, and COM and the system reach it through its queue. What WaitForMultipleObjects
-// gives, never the index of the queue.
-DWORD waitDispatching(const HANDLE* handles, DWORD count, DWORD timeout) {
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        const ULONGLONG waited = GetTickCount64() - start;
-        const DWORD left = timeout == INFINITE ? INFINITE : waited >= timeout ? 0 : static_cast<DWORD>(timeout - waited);
-        const DWORD woke = MsgWaitForMultipleObjectsEx(count, handles, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke != WAIT_OBJECT_0 + count) return woke;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
 }
 
 }  // namespace
@@ -76,7 +58,7 @@ CFolderWatch::Wake CFolderWatch::wait(HANDLE stop, DWORD timeout) {
     if (watches_.size() >= MAXIMUM_WAIT_OBJECTS - 1) return waitChunked(stop, timeout);
     std::vector<HANDLE> handles{stop};
     for (const UniqueChangeNotification& watch : watches_) handles.push_back(watch.get());
-    const DWORD woke = waitDispatching(handles.data(), static_cast<DWORD>(handles.size()), timeout);
+    const DWORD woke = waitDispatchingMessages(handles.data(), static_cast<DWORD>(handles.size()), timeout);
     if (woke == WAIT_TIMEOUT) return Wake::TimedOut;
     if (woke <= WAIT_OBJECT_0 || woke >= WAIT_OBJECT_0 + handles.size()) return Wake::Stopped;
     if (eachFolder_)
@@ -105,7 +87,7 @@ CFolderWatch::Wake CFolderWatch::waitChunked(HANDLE stop, DWORD timeout) {
         const ULONGLONG waited = GetTickCount64() - start;
         if (timeout != INFINITE && waited >= timeout) return Wake::TimedOut;
         const DWORD slice = timeout == INFINITE ? PollInterval : static_cast<DWORD>(std::min<ULONGLONG>(PollInterval, timeout - waited));
-        if (waitDispatching(&stop, 1, slice) != WAIT_TIMEOUT) return Wake::Stopped;
+        if (waitDispatchingMessages(&stop, 1, slice) != WAIT_TIMEOUT) return Wake::Stopped;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ProgramIconCache.h"
 #include "ComPtr.h"
+#include "MessageWait.h"
 #include "ModuleThread.h"
 #include "UniqueHandle.h"
 #include <atomic>
@@ -90,6 +91,7 @@ struct ProgramIconCache::State {
     std::set<std::wstring> queued;  // the queue's keys and the one being answered
     UniqueKernelHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     bool threadStarted = false;
+    DWORD threadId = 0;  // for the tests
 
     // Under lock: whether the key is answered, and its icon.
     bool lookUp(const std::wstring& key, HICON& icon) const {
@@ -275,7 +277,10 @@ void ProgramIconCache::startThread() {
         return;
     }
     state_->threadStarted = true;
+    state_->threadId = GetThreadId(thread.get());
 }
+
+DWORD ProgramIconCache::threadId() const noexcept { return state_->threadId; }
 
 DWORD WINAPI ProgramIconCache::run(void* parameter) {
     {
@@ -295,7 +300,8 @@ DWORD WINAPI ProgramIconCache::run(void* parameter) {
                 }
             }
             if (size == 0) {
-                WaitForSingleObject(state.wake.get(), INFINITE);
+                const HANDLE wake = state.wake.get();
+                waitDispatchingMessages(&wake, 1, INFINITE);
                 continue;
             }
             state.answer(source, size);

@@ -48,6 +48,8 @@ public:
     static constexpr size_t MaxAnswers = 2048;
     // The icons the cache holds now.
     size_t liveIconCount() const;
+    // The extracting thread's id once it was started, else 0: for the tests.
+    DWORD threadId() const noexcept;
 
 private:
     struct State;
