@@ -19,13 +19,19 @@ bool underWine() {
 
 CFolderWatch::CFolderWatch(StringList locations, const std::atomic<bool>& abortRequested)
     : locations_(std::move(locations)), abortRequested_(abortRequested), eachFolder_(underWine()) {
-    watchAll();
+    for (const std::wstring& location : locations_) add(location, true);
 }
 
 void CFolderWatch::watchAll() {
     watches_.clear();
+    foldersBelowWatched_ = false;
     for (const std::wstring& location : locations_) add(location, true);
-    if (!eachFolder_) return;
+    watchEachFolderBelow();
+}
+
+void CFolderWatch::watchEachFolderBelow() {
+    if (!eachFolder_ || foldersBelowWatched_) return;
+    foldersBelowWatched_ = true;
     // Every folder below the locations, breadth first; links to other folders are not
     // followed, so a junction to an ancestor cannot make the walk endless.
     std::vector<std::wstring> folders(locations_.begin(), locations_.end());

@@ -15,9 +15,15 @@ class CFolderWatch {
 public:
     enum class Wake { Changed, Stopped, TimedOut };
 
-    // Setting abortRequested stops the walk through the folders (which may be long where each
-    // folder is watched on its own); the watch then sees less.
+    // Watches the locations at once. Setting abortRequested stops the walk through the folders
+    // below them (which may be long where each folder is watched on its own); the watch then
+    // sees less.
     CFolderWatch(StringList locations, const std::atomic<bool>& abortRequested);
+
+    // Where each folder is watched on its own, walks the folders below the locations and
+    // watches them too; elsewhere does nothing. Until then only changes in the locations
+    // themselves are seen. Once is enough: the set is made again after each change.
+    void watchEachFolderBelow();
 
     // Waits for a change, for stop to be signalled or for timeout milliseconds (INFINITE:
     // no limit), whichever comes first; the thread's messages are dispatched meanwhile.
@@ -36,6 +42,7 @@ private:
     StringList locations_;
     const std::atomic<bool>& abortRequested_;
     bool eachFolder_;
+    bool foldersBelowWatched_ = false;
     std::vector<UniqueChangeNotification> watches_;
 };
 

@@ -72,6 +72,8 @@ private:
     ShortcutIndex listedEntries(AppsFolder& appsFolder) const;
     void follow(CFolderWatch& watch, bool indexMayBeStale, IShellLinkW* shellLink, IShellFolder* desktopFolder,
                 AppsFolder& appsFolder, ShortcutIndex& apps);
+    // Hands over the index read from the file with the entries listed now, where they differ.
+    void handOverListedEntries(ShortcutIndex fromFile, const ShortcutIndex& listed);
     void rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps);
     // Posts update to the bar, or drops it once the bar is detached.
     void handOver(std::unique_ptr<Update> update);
@@ -154,21 +156,42 @@ void CIndexKeeper::Worker::loadAndFollow() {
     ComPtr<IShellFolder> desktopFolder;
     SHGetDesktopFolder(desktopFolder.put());
     const std::shared_ptr<AppsFolder> appsFolder = currentAppsFolder();
-    // The entries of every source without files, not only the packaged apps.
-    ShortcutIndex apps = listedEntries(*appsFolder);
-    if (abortRequested_) return;
 
     auto update = std::make_unique<Update>();
-    // No window: the status goes through this worker, which passes it on while the bar is
-    // attached, and a link resolves without any user interface.
-    const ScanContext context{abortRequested_, nullptr, shellLink.get(), desktopFolder.get(), this, &apps};
-    const IndexLoadResult result = loadOrScanIndex(context, request_.locations, request_.rescan, update->index);
+    const std::optional<IndexLoadResult> read =
+        loadIndexFile(abortRequested_, request_.rescan, update->index, indexFilePath());
     if (abortRequested_) return;
-    // The file holds the apps of its scan; the ones installed now count.
-    if (result == IndexLoadResult::ReadFromFile) replaceListedEntries(update->index, apps);
-    update->catalog.build(update->index);
-    if (abortRequested_) return;
-    handOver(std::move(update));
+    // The entries of every source without files, not only the packaged apps.
+    ShortcutIndex apps;
+    IndexLoadResult result = IndexLoadResult::Failed;
+    if (read) {
+        // Shown at once with the sources without files of the file's own scan: listing them
+        // afresh takes longer than the read (the Control Panel loads its libraries), so the
+        // ones there now follow where they differ.
+        result = *read;
+        ShortcutIndex fromFile = update->index;
+        update->catalog.build(update->index);
+        if (abortRequested_) return;
+        handOver(std::move(update));
+        // What changes in a folder below the locations until now is found by the rescan that
+        // follows a read.
+        watch.watchEachFolderBelow();
+        apps = listedEntries(*appsFolder);
+        if (abortRequested_) return;
+        if (result == IndexLoadResult::ReadFromFile) handOverListedEntries(std::move(fromFile), apps);
+    } else {
+        watch.watchEachFolderBelow();
+        apps = listedEntries(*appsFolder);
+        if (abortRequested_) return;
+        // No window: the status goes through this worker, which passes it on while the bar
+        // is attached, and a link resolves without any user interface.
+        const ScanContext context{abortRequested_, nullptr, shellLink.get(), desktopFolder.get(), this, &apps};
+        result = scanIndex(context, request_.locations, update->index, indexFilePath());
+        if (abortRequested_) return;
+        update->catalog.build(update->index);
+        if (abortRequested_) return;
+        handOver(std::move(update));
+    }
 
     if (request_.followChanges || listsEntries())
         follow(watch, result == IndexLoadResult::ReadFromFile && request_.followChanges, shellLink.get(),
@@ -219,6 +242,18 @@ void CIndexKeeper::Worker::follow(CFolderWatch& watch, bool indexMayBeStale, ISh
             if (listApps) nextListing = lastRescan + interval;
         }
     }
+}
+
+void CIndexKeeper::Worker::handOverListedEntries(ShortcutIndex fromFile, const ShortcutIndex& listed) {
+    ShortcutIndex current = fromFile;
+    replaceListedEntries(current, listed);
+    if (current == fromFile) return;
+    auto update = std::make_unique<Update>();
+    update->background = true;
+    update->index = std::move(current);
+    update->catalog.build(update->index);
+    if (abortRequested_) return;
+    handOver(std::move(update));
 }
 
 void CIndexKeeper::Worker::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder,

@@ -16,23 +16,31 @@ IndexLoadResult scanned(ScanResult result) {
 }
 }  // namespace
 
-IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations, bool rescanRequested,
-                                ShortcutIndex& index, const std::wstring& indexPath) {
+std::optional<IndexLoadResult> loadIndexFile(const std::atomic<bool>& abortRequested, bool rescanRequested,
+                                             ShortcutIndex& index, const std::wstring& indexPath) {
+    if (rescanRequested) return std::nullopt;
     ComPtr<IXMLDOMDocument> document = createXmlDocument();
-    bool loaded = false;
-    if (document && !rescanRequested) loaded = loadDocumentFile(document.get(), indexPath);
-    if (loaded) {
-        switch (readIndex(document.get(), index, context.abortRequested)) {
-        case IndexReadResult::Read: return IndexLoadResult::ReadFromFile;
-        case IndexReadResult::Unusable: return IndexLoadResult::Unusable;
-        case IndexReadResult::Aborted: return IndexLoadResult::Aborted;
-        case IndexReadResult::Failed: return IndexLoadResult::Failed;
-        case IndexReadResult::NoEntries: break;
-        }
+    if (!document || !loadDocumentFile(document.get(), indexPath)) return std::nullopt;
+    switch (readIndex(document.get(), index, abortRequested)) {
+    case IndexReadResult::Read: return IndexLoadResult::ReadFromFile;
+    case IndexReadResult::Unusable: return IndexLoadResult::Unusable;
+    case IndexReadResult::Aborted: return IndexLoadResult::Aborted;
+    case IndexReadResult::Failed: return IndexLoadResult::Failed;
+    case IndexReadResult::NoEntries: break;
     }
-    document.reset();
+    return std::nullopt;
+}
+
+IndexLoadResult scanIndex(const ScanContext& context, const StringList& locations, ShortcutIndex& index,
+                          const std::wstring& indexPath) {
     StartMenuScanner scanner(context, index);
     return scanned(scanner.Rescan(locations, indexPath));
+}
+
+IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations, bool rescanRequested,
+                                ShortcutIndex& index, const std::wstring& indexPath) {
+    if (const auto read = loadIndexFile(context.abortRequested, rescanRequested, index, indexPath)) return *read;
+    return scanIndex(context, locations, index, indexPath);
 }
 
 }  // namespace kest

@@ -3,6 +3,8 @@
 #include "IndexFile.h"
 #include "ScanContext.h"
 #include "StringListKey.h"
+#include <atomic>
+#include <optional>
 
 namespace kest {
 
@@ -15,7 +17,15 @@ enum class IndexLoadResult {
     Failed,        // a DOM call failed while reading (traced)
 };
 
-// Fills index (passed empty). Unless rescanRequested, loads indexPath into a new document
+// Fills index (passed empty) from indexPath unless rescanRequested. No result when a scan is
+// needed instead: no document can be made, the load fails or the file holds no entry.
+std::optional<IndexLoadResult> loadIndexFile(const std::atomic<bool>& abortRequested, bool rescanRequested,
+                                             ShortcutIndex& index, const std::wstring& indexPath);
+// Fills index (passed empty) by scanning locations, and saves it to indexPath.
+IndexLoadResult scanIndex(const ScanContext& context, const StringList& locations, ShortcutIndex& index,
+                          const std::wstring& indexPath);
+
+// The two above in turn. Fills index (passed empty). Unless rescanRequested, loads indexPath into a new document
 // and reads it; scans locations when no document can be made, the load fails, a rescan is
 // requested or the file holds no entry.
 IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations, bool rescanRequested,
