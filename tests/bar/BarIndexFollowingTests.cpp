@@ -31,6 +31,10 @@ public:
         std::lock_guard<std::mutex> lock(lock_);
         items_.push_back(std::move(item));
     }
+    void clear() {
+        std::lock_guard<std::mutex> lock(lock_);
+        items_.clear();
+    }
 
 private:
     std::mutex lock_;
@@ -132,6 +136,25 @@ TEST_F(BarIndexFollowingTest, PackagedAppsAreListedLaunchedAndSavedOnceEach) {
     }));
     EXPECT_EQ(4u, inIndexFile("<KESTRUNEENTRY>"));
     EXPECT_EQ(1u, inIndexFile("<path>shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe!App</path>"));
+}
+
+TEST_F(BarIndexFollowingTest, AppsChangedWhileNoBandRanReplaceThoseOfTheIndexFileSoonAfterTheStart) {
+    appsFolder->add({L"Calculator", L"Microsoft.WindowsCalculator_8wekyb3d8bbwe!App",
+                     L"Microsoft.WindowsCalculator_8wekyb3d8bbwe!App"});
+    writeShortcut(startMenu + L"\\Notepad.lnk", notepad());
+    startBar();
+    bar.reset();
+    appsFolder->clear();
+    appsFolder->add({L"Calendar", L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.calendar",
+                     L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.calendar"});
+    // No rescan follows the read: the apps listed after it are what replaces those of the file.
+    writeWatchScanLocations(false);
+    startBar();
+    type(L"ca");
+    EXPECT_TRUE(waitWhileTyping([](const std::vector<std::wstring>& items) {
+        return items == std::vector<std::wstring>{L"Calendar (Apps)"};
+    }));
+    EXPECT_EQ(2u, bar->index().size());
 }
 
 }  // namespace
