@@ -147,7 +147,9 @@ TEST_F(BarIndexFollowingTest, AppsChangedWhileNoBandRanReplaceThoseOfTheIndexFil
     appsFolder->clear();
     appsFolder->add({L"Calendar", L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.calendar",
                      L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.calendar"});
-    // No rescan follows the read: the apps listed after it are what replaces those of the file.
+    // Read from the file, and no rescan follows: the apps listed after the read are what
+    // replaces those of the file.
+    writeForceUpdateOnStartup(false);
     writeWatchScanLocations(false);
     startBar();
     type(L"ca");
@@ -155,6 +157,7 @@ TEST_F(BarIndexFollowingTest, AppsChangedWhileNoBandRanReplaceThoseOfTheIndexFil
         return items == std::vector<std::wstring>{L"Calendar (Apps)"};
     }));
     EXPECT_EQ(2u, bar->index().size());
+    EXPECT_EQ(1u, inIndexFile("<path>shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe!App</path>"));
 }
 
 }  // namespace
