@@ -3,13 +3,24 @@
 #include "BarTestSupport.h"
 #include "SearchBarSettings.h"
 #include "history/PickFile.h"
+#include "UniqueHandle.h"
 #include <fstream>
+#include <tlhelp32.h>
 #include <sstream>
 
 using namespace kest;
 using namespace kesttest;
 
 namespace {
+
+bool processRuns(const wchar_t* file) {
+    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W process{};
+    process.dwSize = sizeof(process);
+    for (BOOL more = Process32FirstW(snapshot.get(), &process); more; more = Process32NextW(snapshot.get(), &process))
+        if (_wcsicmp(process.szExeFile, file) == 0) return true;
+    return false;
+}
 
 using Texts = std::vector<std::wstring>;
 
@@ -107,8 +118,9 @@ TEST_F(BarBestMatchTest, ListsTheBestMatchesInRankOrderAndPreselectsTheFirst) {
     EXPECT_EQ(shown(L"Character Map"), items().front());
 }
 
-TEST_F(BarBestMatchTest, ATwoTermTextMatchedOnlyLooselyStaysACommand) {
+TEST_F(BarBestMatchTest, TextsMatchedOnlyLooselyStayCommands) {
     addProgram(L"Make Your Own.Kix Hello World");
+    addProgram(L"Hostnme Tool");
     const std::wstring folder = tempFolder(L"KestBestMatchCommands");
     const std::wstring command = folder + L"\\mk.kx";
     std::ofstream(command.c_str()).put('x');
@@ -129,6 +141,15 @@ TEST_F(BarBestMatchTest, ATwoTermTextMatchedOnlyLooselyStaysACommand) {
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(marker(L"Make Your Own.Kix Hello World").c_str()));
     SetCurrentDirectoryW(previous);
     removeTree(folder);
+
+    // One term whose best match is a typo away names a program on the search path: that
+    // program runs, not the item.
+    type(L"\x1bhostname");
+    EXPECT_EQ(Texts{shown(L"Hostnme Tool")}, items()) << "listed, one letter apart";
+    type(L"\r");
+    EXPECT_TRUE(eventually([&] { return bar->history().find(L"hostname") != nullptr; })) << "the typed text ran";
+    EXPECT_TRUE(eventually([] { return !processRuns(L"hostname.exe"); }));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(marker(L"Hostnme Tool").c_str()));
 }
 
 TEST_F(BarBestMatchTest, APickIsLearnedFromOneLaunchAndKeptAcrossARestart) {
