@@ -26,8 +26,18 @@ CEnterKeyComboBox::ListUpdate::ListUpdate(const CEnterKeyComboBox& box) noexcept
 }
 
 CEnterKeyComboBox::ListUpdate::~ListUpdate() {
-    if (--box_.listUpdates_ == 0)
-        if (HWND list = box_.listWindow()) SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    if (--box_.listUpdates_ != 0) return;
+    HWND list = box_.listWindow();
+    if (!list) return;
+    // Redrawing on again, an open list draws its scroll bar at once, and under Wine that paint
+    // costs as much as the rest of a keystroke. Kept from drawing meanwhile (the system's own
+    // redraw flag), the scroll bar is drawn with the items at the list's next paint.
+    const bool shown = IsWindowVisible(list) != FALSE;
+    if (shown) DefWindowProcW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    if (!shown) return;
+    DefWindowProcW(list, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void CEnterKeyComboBox::setHost(SearchBoxHost* host) noexcept {
