@@ -317,11 +317,18 @@ void CSimpleBarDlg::RefreshFromTyping() {
             case AutoSelectMode::First:
                 bestMatchList_.preselect(box, searchText);
                 break;
+            // The entries listed are the match set's, in the list's order.
             case AutoSelectMode::MostFrequentlyUsed:
-                history_->selectMostFrequent(box);
+                if (matchSet_.empty())
+                    history_->selectMostFrequent(box);
+                else
+                    SendMessageW(box, CB_SETCURSEL, launchRecords_.mostFrequentIndex(catalog_, *history_, listedItems_), 0);
                 break;
             default:
-                history_->selectMostRecent(box);
+                if (matchSet_.empty())
+                    history_->selectMostRecent(box);
+                else
+                    SendMessageW(box, CB_SETCURSEL, launchRecords_.mostRecentIndex(catalog_, *history_, listedItems_), 0);
                 break;
             }
             if (refillOpenList)

@@ -19,6 +19,7 @@
 #include "search/CEnterKeyComboBox.h"
 #include "search/CHistoryStringList.h"
 #include "search/BestMatchList.h"
+#include "search/CatalogLaunchRecords.h"
 #include "search/CPathMatchStringList.h"
 #include "search/ListOrder.h"
 #include "search/MatchCatalog.h"
@@ -208,6 +209,7 @@ private:
     MatchSet matchSet_;
     std::vector<uint32_t> listedItems_;  // catalog positions of matchSet_, in list order
     BestMatchList bestMatchList_;
+    CatalogLaunchRecords launchRecords_;
     ListSortKeys listSortKeys_;
     std::unique_ptr<HistoryMap> history_;  // made with the window
     bool dropDownOpen_ = false;

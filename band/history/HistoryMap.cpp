@@ -123,6 +123,7 @@ void HistoryFile::apply(HistoryEntries& own, const HistoryLaunch& launch) {
 void HistoryMap::mergeEntries() {
     entries_ = file_.view();
     for (const auto& record : usageRecords_) mergeUsageRecord(entries_, record.second);
+    ++version_;
 }
 
 const HistoryEntry* HistoryMap::find(const std::wstring& key) const {

@@ -89,6 +89,8 @@ public:
     // The entry stored under exactly key, or null.
     const HistoryEntry* find(const std::wstring& key) const;
     const HistoryEntries& entries() const { return entries_; }
+    // Changes whenever entries() is made anew, which invalidates what find returned before.
+    std::uint64_t version() const noexcept { return version_; }
 
     // The index of the item with the highest count (Mfu) or the latest launch (Mru);
     // itemTexts are the items' launch texts as shown, lower-cased here. Empty texts are
@@ -126,6 +128,7 @@ private:
     HistoryEntries shortcutRecords_;
     // The file's view with usageRecords_ merged in: what the pre-selection goes by.
     HistoryEntries entries_;
+    std::uint64_t version_ = 0;
 };
 
 // The launch texts of a combo box's items, by index: the executable of the ShortcutEntry an
