@@ -1,5 +1,5 @@
 #include "CatalogLaunchRecords.h"
-#include "TextRules.h"
+#include <algorithm>
 
 namespace kest {
 
@@ -11,10 +11,15 @@ void CatalogLaunchRecords::refresh(const MatchCatalog& catalog, const HistoryMap
     catalogBuild_ = catalog.buildId();
     historyVersion_ = history.version();
     records_.assign(catalog.size(), nullptr);
-    if (history.entries().empty()) return;
-    for (uint32_t position = 0; position < catalog.size(); ++position) {
-        const std::wstring& executable = catalog.entry(position)->executable;
-        if (!executable.empty()) records_[position] = history.find(asciiLower(executable));
+    // The history holds far fewer programs than a large index, so each of its entries is
+    // looked up among the catalog's keys rather than the other way round.
+    const auto& keys = catalog.launchKeys();
+    for (const auto& [key, entry] : history.entries()) {
+        auto found = std::lower_bound(keys.begin(), keys.end(), key,
+                                      [](const std::pair<std::wstring, uint32_t>& item, const std::wstring& wanted) {
+                                          return item.first < wanted;
+                                      });
+        for (; found != keys.end() && found->first == key; ++found) records_[found->second] = &entry;
     }
 }
 

@@ -68,6 +68,11 @@ void MatchCatalog::build(const ShortcutIndex& index) {
     bestMatchItems_.reserve(items_.size());
     for (const Item& item : items_)
         bestMatchItems_.push_back(prepareBestMatchItem(nameWithoutExtension(*item.entry), item.entry->executable));
+    launchKeys_.reserve(items_.size());
+    for (uint32_t position = 0; position < items_.size(); ++position)
+        if (!items_[position].entry->executable.empty())
+            launchKeys_.emplace_back(asciiLower(items_[position].entry->executable), position);
+    std::sort(launchKeys_.begin(), launchKeys_.end());
     buildId_ = ++lastBuildId;
 }
 
@@ -77,6 +82,7 @@ void MatchCatalog::clear() noexcept {
     startsKeyRun_.clear();
     matched_.clear();
     bestMatchItems_.clear();
+    launchKeys_.clear();
     buildId_ = ++lastBuildId;
 }
 

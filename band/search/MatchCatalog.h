@@ -6,6 +6,8 @@
 #include "BestMatch.h"
 #include "MatchRules.h"
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace kest {
@@ -33,6 +35,10 @@ public:
     // Different for every build, so that what was worked out per position can be kept.
     uint64_t buildId() const noexcept { return buildId_; }
 
+    // The lower-cased executable of each position's entry, the key of its launch history,
+    // with the position, sorted by key; entries without an executable are left out.
+    const std::vector<std::pair<std::wstring, uint32_t>>& launchKeys() const noexcept { return launchKeys_; }
+
     const std::wstring& displayText(uint32_t position) const noexcept { return items_[position].displayText; }
     const ShortcutEntry* entry(uint32_t position) const noexcept { return items_[position].entry; }
 
@@ -49,6 +55,7 @@ private:
     std::vector<uint8_t> startsKeyRun_;  // per key position: its joined key differs from the one before
     mutable std::vector<uint8_t> matched_;
     std::vector<BestMatchItem> bestMatchItems_;  // in list order
+    std::vector<std::pair<std::wstring, uint32_t>> launchKeys_;
     uint64_t buildId_ = 0;
 };
 

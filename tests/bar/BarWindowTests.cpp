@@ -237,6 +237,13 @@ TEST_F(BarWindowTest, MostFrequentlyUsedIsPreselected) {
     ASSERT_EQ(2u, items().size());
     EXPECT_EQ(1, selection());
     EXPECT_EQ(L"WordPad (Accessories)", boxText());
+
+    // Launches counted since the last list count at the next one.
+    bar->history().recordLaunch(systemFile(L"notepad.exe").c_str());
+    bar->history().recordLaunch(systemFile(L"notepad.exe").c_str());
+    type(L"\x1bpad");
+    EXPECT_EQ(0, selection());
+    EXPECT_EQ(L"Notepad (Accessories)", boxText());
 }
 
 TEST_F(BarWindowTest, FolderItemsAreOfferedWhenNoShortcutMatches) {
