@@ -72,8 +72,8 @@ private:
     ShortcutIndex listedEntries(AppsFolder& appsFolder) const;
     void follow(CFolderWatch& watch, bool indexMayBeStale, IShellLinkW* shellLink, IShellFolder* desktopFolder,
                 AppsFolder& appsFolder, ShortcutIndex& apps);
-    // Hands over the index read from the file with the entries listed now, where they differ.
-    void handOverListedEntries(ShortcutIndex fromFile, const ShortcutIndex& listed);
+    // Hands over the index file's entries with the sources without files as listed now.
+    void handOverFileWithListedEntries(const ShortcutIndex& listed);
     void rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps);
     // Posts update to the bar, or drops it once the bar is detached.
     void handOver(std::unique_ptr<Update> update);
@@ -169,7 +169,7 @@ void CIndexKeeper::Worker::loadAndFollow() {
         // afresh takes longer than the read (the Control Panel loads its libraries), so the
         // ones there now follow where they differ.
         result = *read;
-        ShortcutIndex fromFile = update->index;
+        const ShortcutIndex fileListed = listedEntriesIn(update->index);
         update->catalog.build(update->index);
         if (abortRequested_) return;
         handOver(std::move(update));
@@ -178,7 +178,7 @@ void CIndexKeeper::Worker::loadAndFollow() {
         watch.watchEachFolderBelow();
         apps = listedEntries(*appsFolder);
         if (abortRequested_) return;
-        if (result == IndexLoadResult::ReadFromFile) handOverListedEntries(std::move(fromFile), apps);
+        if (result == IndexLoadResult::ReadFromFile && apps != fileListed) handOverFileWithListedEntries(apps);
     } else {
         watch.watchEachFolderBelow();
         apps = listedEntries(*appsFolder);
@@ -244,13 +244,13 @@ void CIndexKeeper::Worker::follow(CFolderWatch& watch, bool indexMayBeStale, ISh
     }
 }
 
-void CIndexKeeper::Worker::handOverListedEntries(ShortcutIndex fromFile, const ShortcutIndex& listed) {
-    ShortcutIndex current = fromFile;
-    replaceListedEntries(current, listed);
-    if (current == fromFile) return;
+void CIndexKeeper::Worker::handOverFileWithListedEntries(const ShortcutIndex& listed) {
+    // Read again rather than kept: a copy of a large index would delay every start, and the
+    // listing rarely differs from the one the file was saved with.
     auto update = std::make_unique<Update>();
     update->background = true;
-    update->index = std::move(current);
+    if (loadIndexFile(abortRequested_, false, update->index, indexFilePath()) != IndexLoadResult::ReadFromFile) return;
+    replaceListedEntries(update->index, listed);
     update->catalog.build(update->index);
     if (abortRequested_) return;
     handOver(std::move(update));

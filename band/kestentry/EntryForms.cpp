@@ -41,6 +41,13 @@ ShortcutEntry listedEntry(const std::wstring& name, const std::wstring& path, co
     return entry;
 }
 
+ShortcutIndex listedEntriesIn(const ShortcutIndex& index) {
+    ShortcutIndex listed;
+    for (const auto& entry : index)
+        if (entryFormOf(entry.first) != EntryForm::File) listed.insert(listed.end(), entry);
+    return listed;
+}
+
 void replaceListedEntries(ShortcutIndex& index, const ShortcutIndex& listed) {
     for (auto entry = index.begin(); entry != index.end();)
         entry = entryFormOf(entry->first) != EntryForm::File ? index.erase(entry) : std::next(entry);

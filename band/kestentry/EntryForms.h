@@ -27,6 +27,9 @@ const wchar_t* entryFormFolder(EntryForm form);
 ShortcutEntry listedEntry(const std::wstring& name, const std::wstring& path, const std::wstring& iconLocation,
                           int iconIndex);
 
+// The entries of index of a listed form.
+ShortcutIndex listedEntriesIn(const ShortcutIndex& index);
+
 // Removes every entry of a listed form from index and adds those of listed, so that a
 // source no longer gathered leaves nothing behind.
 void replaceListedEntries(ShortcutIndex& index, const ShortcutIndex& listed);
