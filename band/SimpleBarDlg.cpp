@@ -317,19 +317,16 @@ void CSimpleBarDlg::RefreshFromTyping() {
             case AutoSelectMode::First:
                 bestMatchList_.preselect(box, searchText);
                 break;
-            // The entries listed are the match set's, in the list's order.
-            case AutoSelectMode::MostFrequentlyUsed:
-                if (matchSet_.empty())
+            default: {
+                const bool byCount = autoSelectMode_ == AutoSelectMode::MostFrequentlyUsed;
+                if (!matchSet_.empty())  // the list holds the listed entries, in their order
+                    SendMessageW(box, CB_SETCURSEL, launchRecords_.preferredIndex(catalog_, *history_, listedItems_, byCount), 0);
+                else if (byCount)
                     history_->selectMostFrequent(box);
                 else
-                    SendMessageW(box, CB_SETCURSEL, launchRecords_.mostFrequentIndex(catalog_, *history_, listedItems_), 0);
-                break;
-            default:
-                if (matchSet_.empty())
                     history_->selectMostRecent(box);
-                else
-                    SendMessageW(box, CB_SETCURSEL, launchRecords_.mostRecentIndex(catalog_, *history_, listedItems_), 0);
                 break;
+            }
             }
             if (refillOpenList)
                 searchBox_.selectAsOpening();

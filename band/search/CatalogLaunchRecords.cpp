@@ -4,10 +4,8 @@
 namespace kest {
 
 void CatalogLaunchRecords::refresh(const MatchCatalog& catalog, const HistoryMap& history) {
-    if (filled_ && catalogBuild_ == catalog.buildId() && historyVersion_ == history.version() &&
-        records_.size() == catalog.size())
+    if (catalogBuild_ == catalog.buildId() && historyVersion_ == history.version() && records_.size() == catalog.size())
         return;
-    filled_ = true;
     catalogBuild_ = catalog.buildId();
     historyVersion_ = history.version();
     records_.assign(catalog.size(), nullptr);
@@ -23,30 +21,17 @@ void CatalogLaunchRecords::refresh(const MatchCatalog& catalog, const HistoryMap
     }
 }
 
-std::size_t CatalogLaunchRecords::mostFrequentIndex(const MatchCatalog& catalog, const HistoryMap& history,
-                                                    const std::vector<uint32_t>& listed) {
+std::size_t CatalogLaunchRecords::preferredIndex(const MatchCatalog& catalog, const HistoryMap& history,
+                                                 const std::vector<uint32_t>& listed, bool byCount) {
     refresh(catalog, history);
-    std::uint32_t bestCount = 0;
+    std::int64_t best = 0;
     std::size_t bestIndex = 0;
     for (std::size_t index = 0; index < listed.size(); ++index) {
         const HistoryEntry* record = listed[index] < records_.size() ? records_[listed[index]] : nullptr;
-        if (record && record->count > bestCount) {
-            bestCount = record->count;
-            bestIndex = index;
-        }
-    }
-    return bestIndex;
-}
-
-std::size_t CatalogLaunchRecords::mostRecentIndex(const MatchCatalog& catalog, const HistoryMap& history,
-                                                  const std::vector<uint32_t>& listed) {
-    refresh(catalog, history);
-    std::int64_t bestTime = 0;
-    std::size_t bestIndex = 0;
-    for (std::size_t index = 0; index < listed.size(); ++index) {
-        const HistoryEntry* record = listed[index] < records_.size() ? records_[listed[index]] : nullptr;
-        if (record && lastLaunchTime(*record) > bestTime) {
-            bestTime = lastLaunchTime(*record);
+        if (!record) continue;
+        const std::int64_t value = byCount ? std::int64_t{record->count} : lastLaunchTime(*record);
+        if (value > best) {
+            best = value;
             bestIndex = index;
         }
     }

@@ -12,13 +12,11 @@ namespace kest {
 class CatalogLaunchRecords {
 public:
     // The index in listed (catalog positions in the list's order) of the item whose program
-    // has the highest count (MostFrequent) or the latest launch: as HistoryMap's
+    // has the highest count (byCount) or else the latest launch: as HistoryMap's
     // mostFrequentIndex and mostRecentIndex over the items' executables, ties to the lower
     // index and 0 when no item qualifies.
-    std::size_t mostFrequentIndex(const MatchCatalog& catalog, const HistoryMap& history,
-                                  const std::vector<uint32_t>& listed);
-    std::size_t mostRecentIndex(const MatchCatalog& catalog, const HistoryMap& history,
-                                const std::vector<uint32_t>& listed);
+    std::size_t preferredIndex(const MatchCatalog& catalog, const HistoryMap& history,
+                               const std::vector<uint32_t>& listed, bool byCount);
 
 private:
     void refresh(const MatchCatalog& catalog, const HistoryMap& history);
@@ -26,7 +24,6 @@ private:
     std::vector<const HistoryEntry*> records_;  // by catalog position; null without a record
     uint64_t catalogBuild_ = 0;
     uint64_t historyVersion_ = 0;
-    bool filled_ = false;
 };
 
 }  // namespace kest
