@@ -138,15 +138,17 @@ void typeInto(HWND edit, const std::wstring& text) {
 }
 
 std::vector<std::wstring> listItems(HWND box) {
+    // The bar's process refills its list while this one reads it, so an item may have grown
+    // between asking its length and its text: the text goes to a buffer no item text can outgrow.
     std::vector<std::wstring> items;
+    std::vector<wchar_t> buffer(32768);
     const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = SendMessageW(box, CB_GETLBTEXTLEN, i, 0);
-        if (length < 0) continue;
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<size_t>(length));
-        items.push_back(text);
+        if (length < 0 || static_cast<size_t>(length) >= buffer.size()) continue;
+        const LRESULT copied = SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+        if (copied < 0 || static_cast<size_t>(copied) >= buffer.size()) continue;
+        items.emplace_back(buffer.data(), static_cast<size_t>(copied));
     }
     return items;
 }
