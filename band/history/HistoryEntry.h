@@ -1,6 +1,7 @@
 #pragma once
 // One launched item of the launch history, the map that holds them, and the rules for
 // making keys and comparing launch times.
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -32,6 +33,25 @@ inline std::int64_t lastLaunchTime(const HistoryEntry& entry) {
 
 inline bool launchedLaterThan(const HistoryEntry& entry, const HistoryEntry& other) {
     return lastLaunchTime(entry) > lastLaunchTime(other);
+}
+
+// Of count items, the index of the one whose launch record (recordAt(index), null for none)
+// has the highest count (byCount) or else the latest launch; ties go to the lower index, and
+// 0 when no item has a record above zero.
+template <class RecordAt>
+std::size_t preferredLaunchIndex(std::size_t count, bool byCount, RecordAt recordAt) {
+    std::int64_t best = 0;
+    std::size_t bestIndex = 0;
+    for (std::size_t index = 0; index < count; ++index) {
+        const HistoryEntry* record = recordAt(index);
+        if (!record) continue;
+        const std::int64_t value = byCount ? std::int64_t{record->count} : lastLaunchTime(*record);
+        if (value > best) {
+            best = value;
+            bestIndex = index;
+        }
+    }
+    return bestIndex;
 }
 
 

@@ -131,32 +131,18 @@ const HistoryEntry* HistoryMap::find(const std::wstring& key) const {
     return found == entries_.end() ? nullptr : &found->second;
 }
 
+std::size_t HistoryMap::preferredIndex(const std::vector<std::wstring>& itemTexts, bool byCount) const {
+    return preferredLaunchIndex(itemTexts.size(), byCount, [&](std::size_t index) {
+        return itemTexts[index].empty() ? nullptr : find(asciiLower(itemTexts[index]));
+    });
+}
+
 std::size_t HistoryMap::mostFrequentIndex(const std::vector<std::wstring>& itemTexts) const {
-    std::uint32_t bestCount = 0;
-    std::size_t bestIndex = 0;
-    for (std::size_t index = 0; index < itemTexts.size(); ++index) {
-        if (itemTexts[index].empty()) continue;
-        const HistoryEntry* entry = find(asciiLower(itemTexts[index]));
-        if (entry && entry->count > bestCount) {
-            bestCount = entry->count;
-            bestIndex = index;
-        }
-    }
-    return bestIndex;
+    return preferredIndex(itemTexts, true);
 }
 
 std::size_t HistoryMap::mostRecentIndex(const std::vector<std::wstring>& itemTexts) const {
-    std::int64_t bestTime = 0;
-    std::size_t bestIndex = 0;
-    for (std::size_t index = 0; index < itemTexts.size(); ++index) {
-        if (itemTexts[index].empty()) continue;
-        const HistoryEntry* entry = find(asciiLower(itemTexts[index]));
-        if (entry && lastLaunchTime(*entry) > bestTime) {
-            bestTime = lastLaunchTime(*entry);
-            bestIndex = index;
-        }
-    }
-    return bestIndex;
+    return preferredIndex(itemTexts, false);
 }
 
 std::vector<std::wstring> comboBoxLaunchTexts(HWND comboBox) {

@@ -116,6 +116,8 @@ public:
 private:
     // entries_ from the file's view with the imported records merged in.
     void mergeEntries();
+    // mostFrequentIndex (byCount) or mostRecentIndex.
+    std::size_t preferredIndex(const std::vector<std::wstring>& itemTexts, bool byCount) const;
 
     // What the band recorded itself: the file's entries and the launches since.
     SharedBandFile<HistoryFile> file_;

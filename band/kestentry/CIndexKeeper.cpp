@@ -72,6 +72,8 @@ private:
     ShortcutIndex listedEntries(AppsFolder& appsFolder) const;
     void follow(CFolderWatch& watch, bool indexMayBeStale, IShellLinkW* shellLink, IShellFolder* desktopFolder,
                 AppsFolder& appsFolder, ShortcutIndex& apps);
+    // Builds update's catalog and hands it over, unless the thread was stopped meanwhile.
+    void buildAndHandOver(std::unique_ptr<Update> update);
     // Hands over the index file's entries with the sources without files as listed now.
     void handOverFileWithListedEntries(const ShortcutIndex& listed);
     void rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder, const ShortcutIndex* apps);
@@ -161,36 +163,30 @@ void CIndexKeeper::Worker::loadAndFollow() {
     const std::optional<IndexLoadResult> read =
         loadIndexFile(abortRequested_, request_.rescan, update->index, indexFilePath());
     if (abortRequested_) return;
-    // The entries of every source without files, not only the packaged apps.
-    ShortcutIndex apps;
-    IndexLoadResult result = IndexLoadResult::Failed;
+    IndexLoadResult result = read.value_or(IndexLoadResult::Failed);
+    ShortcutIndex fileListed;
     if (read) {
         // Shown at once with the sources without files of the file's own scan: listing them
         // afresh takes longer than the read (the Control Panel loads its libraries), so the
         // ones there now follow where they differ.
-        result = *read;
-        const ShortcutIndex fileListed = listedEntriesIn(update->index);
-        update->catalog.build(update->index);
-        if (abortRequested_) return;
-        handOver(std::move(update));
-        // What changes in a folder below the locations until now is found by the rescan that
-        // follows a read.
-        watch.watchEachFolderBelow();
-        apps = listedEntries(*appsFolder);
-        if (abortRequested_) return;
+        fileListed = listedEntriesIn(update->index);
+        buildAndHandOver(std::move(update));
+    }
+    // On a read, what changes in a folder below the locations until now is found by the
+    // rescan that follows it.
+    watch.watchEachFolderBelow();
+    // The entries of every source without files, not only the packaged apps.
+    ShortcutIndex apps = listedEntries(*appsFolder);
+    if (abortRequested_) return;
+    if (read) {
         if (result == IndexLoadResult::ReadFromFile && apps != fileListed) handOverFileWithListedEntries(apps);
     } else {
-        watch.watchEachFolderBelow();
-        apps = listedEntries(*appsFolder);
-        if (abortRequested_) return;
         // No window: the status goes through this worker, which passes it on while the bar
         // is attached, and a link resolves without any user interface.
         const ScanContext context{abortRequested_, nullptr, shellLink.get(), desktopFolder.get(), this, &apps};
         result = scanIndex(context, request_.locations, update->index, indexFilePath());
         if (abortRequested_) return;
-        update->catalog.build(update->index);
-        if (abortRequested_) return;
-        handOver(std::move(update));
+        buildAndHandOver(std::move(update));
     }
 
     if (request_.followChanges || listsEntries())
@@ -251,9 +247,7 @@ void CIndexKeeper::Worker::handOverFileWithListedEntries(const ShortcutIndex& li
     update->background = true;
     if (loadIndexFile(abortRequested_, false, update->index, indexFilePath()) != IndexLoadResult::ReadFromFile) return;
     replaceListedEntries(update->index, listed);
-    update->catalog.build(update->index);
-    if (abortRequested_) return;
-    handOver(std::move(update));
+    buildAndHandOver(std::move(update));
 }
 
 void CIndexKeeper::Worker::rescanInBackground(IShellLinkW* shellLink, IShellFolder* desktopFolder,
@@ -270,9 +264,7 @@ void CIndexKeeper::Worker::rescanInBackground(IShellLinkW* shellLink, IShellFold
     const ScanResult result = scanner.Rescan(request_.locations, indexFilePath());
     SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_END);
     if (result == ScanResult::Aborted) return;
-    update->catalog.build(update->index);
-    if (abortRequested_) return;
-    handOver(std::move(update));
+    buildAndHandOver(std::move(update));
 }
 
 ShortcutIndex CIndexKeeper::Worker::listedEntries(AppsFolder& appsFolder) const {
@@ -284,6 +276,12 @@ ShortcutIndex CIndexKeeper::Worker::listedEntries(AppsFolder& appsFolder) const 
     if (request_.includeControlPanel)
         listed.merge(controlPanelEntries(currentControlPanelFolder()->items(abortRequested_)));
     return listed;
+}
+
+void CIndexKeeper::Worker::buildAndHandOver(std::unique_ptr<Update> update) {
+    update->catalog.build(update->index);
+    if (abortRequested_) return;
+    handOver(std::move(update));
 }
 
 void CIndexKeeper::Worker::handOver(std::unique_ptr<Update> update) {

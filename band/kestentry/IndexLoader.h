@@ -25,14 +25,8 @@ std::optional<IndexLoadResult> loadIndexFile(const std::atomic<bool>& abortReque
 IndexLoadResult scanIndex(const ScanContext& context, const StringList& locations, ShortcutIndex& index,
                           const std::wstring& indexPath);
 
-// The two above in turn. Fills index (passed empty). Unless rescanRequested, loads indexPath into a new document
-// and reads it; scans locations when no document can be made, the load fails, a rescan is
-// requested or the file holds no entry.
+// The two above in turn: reads the file, or scans where it gives no result.
 IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations, bool rescanRequested,
                                 ShortcutIndex& index, const std::wstring& indexPath);
-inline IndexLoadResult loadOrScanIndex(const ScanContext& context, const StringList& locations,
-                                       bool rescanRequested, ShortcutIndex& index) {
-    return loadOrScanIndex(context, locations, rescanRequested, index, indexFilePath());
-}
 
 }  // namespace kest

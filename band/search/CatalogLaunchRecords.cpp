@@ -24,18 +24,9 @@ void CatalogLaunchRecords::refresh(const MatchCatalog& catalog, const HistoryMap
 std::size_t CatalogLaunchRecords::preferredIndex(const MatchCatalog& catalog, const HistoryMap& history,
                                                  const std::vector<uint32_t>& listed, bool byCount) {
     refresh(catalog, history);
-    std::int64_t best = 0;
-    std::size_t bestIndex = 0;
-    for (std::size_t index = 0; index < listed.size(); ++index) {
-        const HistoryEntry* record = listed[index] < records_.size() ? records_[listed[index]] : nullptr;
-        if (!record) continue;
-        const std::int64_t value = byCount ? std::int64_t{record->count} : lastLaunchTime(*record);
-        if (value > best) {
-            best = value;
-            bestIndex = index;
-        }
-    }
-    return bestIndex;
+    return preferredLaunchIndex(listed.size(), byCount, [&](std::size_t index) {
+        return listed[index] < records_.size() ? records_[listed[index]] : nullptr;
+    });
 }
 
 }  // namespace kest
